@@ -1,0 +1,5 @@
+#include "runtime/drawing_services.h"
+
+struct BitmapHolder {};
+
+void DestroyBitmapHolder(BitmapHolder* holder) { delete holder; }

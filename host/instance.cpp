@@ -1,0 +1,22 @@
+#include "host/instance.h"
+
+#include <memory>
+#include <new>
+
+#include "effect/effect.h"
+#include "host/effect_table.h"
+#include "host/vest.h"
+
+AEffect* CreatePluginInstance(audioMasterCallback audioMaster)
+{
+    try {
+        const VeSTCallbackTable table = MakeCallbackTable();
+        auto effect = std::make_unique<TVexlEffect>();
+        if (!audioMaster || audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
+        auto* host = new CVeST(effect.get(), table, audioMaster, 1, effect->ParameterCount());
+        effect.release()->hostObject = host;
+        return host->getAeffect();
+    } catch (...) {
+        return nullptr;
+    }
+}

@@ -1,0 +1,100 @@
+#include "runtime/description.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "runtime/paths.h"
+
+int CVexlDescription::AddSlider(int32_t number, SharedValue* mirror, double defaultValue, double minimum,
+                                double maximum, double step, const std::string& folder, const std::string& spare,
+                                const std::string& label, const std::string& name)
+{
+    if (number >= 0 && number < kSliderCount) sliderValues[number] = defaultValue;
+    SliderDef def;
+    def.number = number;
+    def.mirror = mirror;
+    def.defaultValue = defaultValue;
+    def.minimum = minimum;
+    def.maximum = maximum;
+    def.step = step;
+    def.folder = folder;
+    def.spare = spare;
+    def.label = label;
+    def.name = name;
+    sliderDefs.push_back(std::move(def));
+    SliderDef& added = sliderDefs.back();
+    if (!added.scanned) {
+        added.scanned = true;
+        if (!added.folder.empty()) ListSliderFolder(added);
+    }
+    return static_cast<int>(sliderDefs.size()) - 1;
+}
+
+void CVexlDescription::ListSliderFolder(SliderDef& def) { ListDataFiles(def); }
+
+void CVexlDescription::AddSliderOption(const std::string& text)
+{
+    if (!sliderDefs.empty()) sliderDefs.back().options.push_back(text);
+}
+
+namespace {
+bool ValidNumber(int32_t number) { return number >= 0 && number < kSliderCount; }
+} // namespace
+
+float CVexlDescription::GetParameterNormalized(int32_t index) const
+{
+    if (!IsParameter(index)) return 0.0f;
+    const SliderDef& d = sliderDefs[index];
+    if (!ValidNumber(d.number)) return 0.0f;
+    const double v = sliderValues[d.number];
+    return static_cast<float>((v - d.minimum) / (d.maximum - d.minimum));
+}
+
+void CVexlDescription::SetParameterNormalized(int32_t index, double x)
+{
+    if (!IsParameter(index)) return;
+    // A host that sends NaN or infinity gets no change rather than a poisoned slider.
+    if (!std::isfinite(x)) return;
+    const SliderDef& d = sliderDefs[index];
+    if (!ValidNumber(d.number)) return;
+    const double u = d.minimum + x * (d.maximum - d.minimum);
+    // Nearest multiple of the step counted from 0, halves upward; deliberately unclamped.
+    const double q = d.step * std::floor((u + d.step * 0.5) / d.step);
+    const double difference = q - sliderValues[d.number];
+    if (difference > -0.00001 && difference < 0.00001) return;
+    sliderValues[d.number] = q;
+    if (d.mirror) *d.mirror = q;
+    DoSlider();
+}
+
+std::string CVexlDescription::ParameterName(int32_t index) const
+{
+    return IsParameter(index) ? sliderDefs[index].name : std::string();
+}
+
+std::string CVexlDescription::ParameterLabel(int32_t index) const
+{
+    return IsParameter(index) ? sliderDefs[index].label : std::string();
+}
+
+std::string CVexlDescription::ParameterDisplay(int32_t index) const
+{
+    if (!IsParameter(index)) return {};
+    const SliderDef& d = sliderDefs[index];
+    if (!ValidNumber(d.number)) return {};
+    const double v = sliderValues[d.number];
+    const size_t n = d.options.size();
+    if (n == 0) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%.2f", v);
+        return text;
+    }
+    const double k = (v - d.minimum) * static_cast<double>(n - 1) / (d.maximum - d.minimum);
+    // Clamp in floating point first: a NaN or a huge k must never reach an integer cast.
+    size_t option = 0;
+    if (k >= static_cast<double>(n - 1))
+        option = n - 1;
+    else if (k >= 1.0)
+        option = static_cast<size_t>(k);
+    return d.options[option];
+}
