@@ -37,6 +37,8 @@ public:
     EditorVariables editor;
 
 private:
+    // The editor's layout and colour constants, set by the init section.
+    void InitEditorConstants();
     void ResetVariables() noexcept;
     void DefineStrings();
 };

@@ -32,9 +32,9 @@ class Font {
   int Style() const { return style_; }
 
   // The one style the font is drawn with: underline wins over italic, italic over bold.
-  bool IsBold() const { return style_ == kBold || (style_ & 7) == kBold; }
-  bool IsItalic() const { return (style_ & kUnderline) == 0 && (style_ & kItalic) != 0; }
   bool IsUnderlined() const { return (style_ & kUnderline) != 0; }
+  bool IsItalic() const { return !IsUnderlined() && (style_ & kItalic) != 0; }
+  bool IsBold() const { return !IsUnderlined() && !IsItalic() && (style_ & kBold) != 0; }
 
   // Whether the family exists (regardless of size).
   bool Exists() const;

@@ -1,5 +1,6 @@
 #include "tools/skin/paint.h"
 
+#include <initializer_list>
 #include <numbers>
 
 #include "effect/editor_layout.h"

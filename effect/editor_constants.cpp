@@ -1,0 +1,3 @@
+#include "effect/effect.h"
+
+void TVexlEffect::InitEditorConstants() {}
