@@ -33,22 +33,22 @@ struct ControlPlace {
     // Sliders are width by height; switches are squares of side width (= height).
     double width, height;
     double minimum, maximum, step, defaultValue;
-    int unitString;  // string number of the unit appended to the value text; 0 for switches
+    int unitString; // string number of the unit appended to the value text; 0 for switches
     const char* unit;
     int captionString;
-    const char* caption;  // the caption as the background shows it
+    const char* caption; // the caption as the background shows it
 };
 
-constexpr ControlPlace SliderPlace(int slider, double y, double minimum, double maximum,
-                                   double step, double defaultValue, int unitString,
-                                   const char* unit, int captionString, const char* caption)
+constexpr ControlPlace SliderPlace(int slider, double y, double minimum, double maximum, double step,
+                                   double defaultValue, int unitString, const char* unit, int captionString,
+                                   const char* caption)
 {
-    return {slider, ControlKind::Slider, X0, y, kSliderWidth, kSliderHeight, minimum, maximum,
-            step, defaultValue, unitString, unit, captionString, caption};
+    return {slider, ControlKind::Slider, X0,         y,    kSliderWidth,  kSliderHeight, minimum, maximum,
+            step,   defaultValue,        unitString, unit, captionString, caption};
 }
 
-constexpr ControlPlace SwitchPlace(int slider, ControlKind kind, double x, double y, double size,
-                                   double defaultValue, int captionString, const char* caption)
+constexpr ControlPlace SwitchPlace(int slider, ControlKind kind, double x, double y, double size, double defaultValue,
+                                   int captionString, const char* caption)
 {
     return {slider, kind, x, y, size, size, 0, 1, 1, defaultValue, 0, "", captionString, caption};
 }
@@ -94,8 +94,7 @@ constexpr int kControlCount = sizeof(kControls) / sizeof(kControls[0]);
 // kMeterTop and is kMeterWidth wide; a bar of length L covers rows kMeterTop to
 // kMeterTop + L, and its peak line the row kMeterTop + peak.
 constexpr int kMeterCount = 12;
-constexpr double kMeterX[kMeterCount] = {533, 548, 563, 613, 628, 643,
-                                         693, 708, 723, 773, 788, 803};
+constexpr double kMeterX[kMeterCount] = {533, 548, 563, 613, 628, 643, 693, 708, 723, 773, 788, 803};
 constexpr double kMeterTop = 134;
 constexpr double kMeterWidth = 10;
 constexpr double kMeterHeight = 300;
@@ -103,8 +102,7 @@ constexpr double kMeterExponent = 1.25;
 
 // Channel letters and the band's "T" over the meters (MX0 + 11 + d, MX0 + 26 + d, MX0 + x3);
 // the third band's channel 2 letter sits two pixels right of the regular spacing.
-constexpr double kMeterLetterX[kMeterCount] = {534, 549, 565, 614, 629, 645,
-                                               694, 711, 725, 774, 789, 805};
+constexpr double kMeterLetterX[kMeterCount] = {534, 549, 565, 614, 629, 645, 694, 711, 725, 774, 789, 805};
 constexpr double kMeterLetterY = MY0 + 25;
 
 struct EditorColour {

@@ -4,7 +4,13 @@
 
 const EmbeddedResource* FindEmbeddedResource(int number) noexcept
 {
-    for (std::size_t i = 0; i < kEmbeddedResourceCount; ++i)
-        if (kEmbeddedResources[i].number == number) return &kEmbeddedResources[i];
+    // Made on first use: the sizes are defined in other translation units, so a table
+    // at namespace scope might be read before it is filled.
+    static const EmbeddedResource resources[] = {
+        {0, kBackgroundPng, kBackgroundPngSize},
+        {1, kSliderKnobPng, kSliderKnobPngSize},
+    };
+    for (const EmbeddedResource& resource : resources)
+        if (resource.number == number) return &resource;
     return nullptr;
 }

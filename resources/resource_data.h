@@ -1,7 +1,10 @@
 #pragma once
-// The table of embedded files. Until the skin is generated at build time it is empty.
+// The bytes of the embedded files: the skin pictures as PNG. The build draws the pictures
+// and writes the sources that define these arrays.
 
-#include "resources/embedded.h"
+#include <cstddef>
 
-inline constexpr EmbeddedResource kEmbeddedResources[1] = {{-1, nullptr, 0}};
-inline constexpr std::size_t kEmbeddedResourceCount = 0;
+extern const unsigned char kBackgroundPng[];
+extern const std::size_t kBackgroundPngSize;
+extern const unsigned char kSliderKnobPng[];
+extern const std::size_t kSliderKnobPngSize;

@@ -33,13 +33,20 @@ constexpr Rgb kGridLine = {0.175, 0.183, 0.205};
 Rgb TextColour(TextStyle style)
 {
     switch (style) {
-    case TextStyle::Product: return {0.93, 0.94, 0.95};
-    case TextStyle::Vendor: return {0.66, 0.68, 0.72};
-    case TextStyle::Tagline: return {0.50, 0.52, 0.56};
-    case TextStyle::Title: return {0.56, 0.66, 0.78};
-    case TextStyle::Caption: return {0.74, 0.76, 0.80};
-    case TextStyle::BandName: return {0.86, 0.87, 0.89};
-    case TextStyle::Scale: return {0.55, 0.57, 0.61};
+    case TextStyle::Product:
+        return {0.93, 0.94, 0.95};
+    case TextStyle::Vendor:
+        return {0.66, 0.68, 0.72};
+    case TextStyle::Tagline:
+        return {0.50, 0.52, 0.56};
+    case TextStyle::Title:
+        return {0.56, 0.66, 0.78};
+    case TextStyle::Caption:
+        return {0.74, 0.76, 0.80};
+    case TextStyle::BandName:
+        return {0.86, 0.87, 0.89};
+    case TextStyle::Scale:
+        return {0.55, 0.57, 0.61};
     }
     return {1, 1, 1};
 }
@@ -144,6 +151,11 @@ void PaintMeters(cairo_t* cr)
         }
     }
 
+    for (const LegendEntry& entry : kLegend) {
+        Fill(cr, entry.swatch, {entry.colour.red * 0.85, entry.colour.green * 0.85, entry.colour.blue * 0.85});
+        Frame(cr, entry.swatch, kWellRim);
+    }
+
     // A rule under each band name, spanning the band's three meters.
     for (int band = 0; band < 4; ++band) {
         const double left = kMeterX[3 * band];
@@ -167,7 +179,8 @@ void PaintBackground(cairo_t* cr)
     SetColour(cr, kGround);
     cairo_paint(cr);
     PaintHeader(cr);
-    for (const Panel& p : Panels()) PaintPanel(cr, p);
+    for (const Panel& p : Panels())
+        PaintPanel(cr, p);
     for (const ControlPlace& c : kControls) {
         if (IsSlider(c))
             PaintTrack(cr, c);
@@ -175,7 +188,8 @@ void PaintBackground(cairo_t* cr)
             PaintSwitchBox(cr, c);
     }
     PaintMeters(cr);
-    for (const Caption& caption : Captions()) PaintCaption(cr, caption);
+    for (const Caption& caption : Captions())
+        PaintCaption(cr, caption);
 }
 
 } // namespace skin

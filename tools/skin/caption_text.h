@@ -19,13 +19,20 @@ struct FontSpec {
 inline FontSpec FontOf(TextStyle style)
 {
     switch (style) {
-    case TextStyle::Product: return {20, true};
-    case TextStyle::Vendor: return {11, true};
-    case TextStyle::Tagline: return {10, false};
-    case TextStyle::Title: return {10, true};
-    case TextStyle::Caption: return {10, true};
-    case TextStyle::BandName: return {11, true};
-    case TextStyle::Scale: return {9, false};
+    case TextStyle::Product:
+        return {20, true};
+    case TextStyle::Vendor:
+        return {11, true};
+    case TextStyle::Tagline:
+        return {10, false};
+    case TextStyle::Title:
+        return {10, true};
+    case TextStyle::Caption:
+        return {10, true};
+    case TextStyle::BandName:
+        return {11, true};
+    case TextStyle::Scale:
+        return {9, false};
     }
     return {10, false};
 }
@@ -63,8 +70,7 @@ inline PlacedText Place(cairo_t* cr, const Caption& caption)
     double inkLeft = box.x;
     if (caption.align == Align::Right) inkLeft = box.Right() - text.width;
     if (caption.align == Align::Centre) inkLeft = std::floor(box.x + (box.width - text.width) / 2 + 0.5);
-    return {inkLeft - text.x_bearing, baseline,
-            {inkLeft, baseline + text.y_bearing, text.width, text.height}};
+    return {inkLeft - text.x_bearing, baseline, {inkLeft, baseline + text.y_bearing, text.width, text.height}};
 }
 
 } // namespace skin

@@ -17,8 +17,7 @@ bool Write(cairo_surface_t* surface, const std::string& path)
 {
     const cairo_status_t status = cairo_surface_write_to_png(surface, path.c_str());
     if (status != CAIRO_STATUS_SUCCESS) {
-        std::fprintf(stderr, "tolvanger_skin: cannot write %s: %s\n", path.c_str(),
-                     cairo_status_to_string(status));
+        std::fprintf(stderr, "tolvanger_skin: cannot write %s: %s\n", path.c_str(), cairo_status_to_string(status));
         return false;
     }
     return true;

@@ -79,14 +79,12 @@ inline std::vector<Panel> Panels()
                       bottom - top + kPanelTopMargin + kPanelBottomMargin},
                      title};
     };
-    const Panel meters{{kMeterPanelLeft, ControlOf(1).y - kPanelTopMargin,
-                        kMeterPanelRight - kMeterPanelLeft,
+    const Panel meters{{kMeterPanelLeft, ControlOf(1).y - kPanelTopMargin, kMeterPanelRight - kMeterPanelLeft,
                         ControlOf(41).y - ControlOf(1).y + kPanelTopMargin + kPanelBottomMargin},
                        "GAIN REDUCTION"};
     return {panel(ControlOf(1).y, ControlOf(4).y, "COMPRESSOR"),
             panel(ControlOf(6).y, ControlOf(9).y, "TRANSIENT SHAPER"),
-            panel(ControlOf(11).y, ControlOf(14).y, "BAND GAIN"),
-            panel(ControlOf(30).y, ControlOf(41).y, "GLOBAL"),
+            panel(ControlOf(11).y, ControlOf(14).y, "BAND GAIN"), panel(ControlOf(30).y, ControlOf(41).y, "GLOBAL"),
             meters};
 }
 
@@ -109,28 +107,38 @@ constexpr double kScaleLabelWidth = 20;
 
 constexpr const char* kBandNames[] = {"LO", "LM", "HM", "HI"};
 
+// A key to the three meters of each band, in the free space under the panel's title.
+struct LegendEntry {
+    const char* text;
+    EditorColour colour;
+    Box swatch;
+};
+
+constexpr double kLegendY = MY0 - 26;
+constexpr LegendEntry kLegend[] = {
+    {"channel 1", kChannel1MeterColour, {kMeterX[0], kLegendY, 8, 8}},
+    {"channel 2", kChannel2MeterColour, {kMeterX[3], kLegendY, 8, 8}},
+    {"transient", kTransientMeterColour, {kMeterX[6], kLegendY, 8, 8}},
+};
+
 // Centre of a band's three meters.
-inline double BandCentre(int band)
-{
-    return (kMeterX[3 * band] + kMeterX[3 * band + 2] + kMeterWidth) / 2;
-}
+inline double BandCentre(int band) { return (kMeterX[3 * band] + kMeterX[3 * band + 2] + kMeterWidth) / 2; }
 
 inline std::vector<Caption> Captions()
 {
     std::vector<Caption> out;
     out.push_back({"Tolvanger", {14, 4, 110, 24}, Align::Left, TextStyle::Product});
-    out.push_back({"four-band mastering processor", {128, 8, 180, 18}, Align::Left,
-                   TextStyle::Tagline});
-    out.push_back({"Calder Forges", {kMeterPanelRight - 140, 8, 140, 18}, Align::Right,
-                   TextStyle::Vendor});
+    out.push_back({"four-band mastering processor", {128, 8, 180, 18}, Align::Left, TextStyle::Tagline});
+    out.push_back({"Calder Forges", {kMeterPanelRight - 140, 8, 140, 18}, Align::Right, TextStyle::Vendor});
 
     for (const Panel& p : Panels())
         out.push_back({p.title, {p.box.x + 10, p.box.y + 6, 200, 12}, Align::Left, TextStyle::Title});
 
     for (const ControlPlace& c : kControls) {
         if (IsSlider(c)) {
+            // One row lower than the slider, like the value text, so both share a baseline.
             out.push_back({c.caption,
-                           {kSliderCaptionLeft, c.y, kSliderCaptionRight - kSliderCaptionLeft, c.height},
+                           {kSliderCaptionLeft, c.y + 1, kSliderCaptionRight - kSliderCaptionLeft, c.height},
                            Align::Right,
                            TextStyle::Caption});
         } else {
@@ -142,31 +150,31 @@ inline std::vector<Caption> Captions()
         }
     }
 
-    for (int band = 0; band < 4; ++band)
-        out.push_back({kBandNames[band],
-                       {BandCentre(band) - 20, MY0 + 6, 40, 14},
-                       Align::Centre,
-                       TextStyle::BandName});
+    for (const LegendEntry& entry : kLegend)
+        out.push_back({entry.text,
+                       {entry.swatch.Right() + 5, entry.swatch.y - 2, 60, entry.swatch.height + 4},
+                       Align::Left,
+                       TextStyle::Tagline});
 
-    out.push_back({"dB", {kScaleLeftRight - kScaleLabelWidth, MY0 + 8, kScaleLabelWidth, 12},
-                   Align::Right, TextStyle::Scale});
-    out.push_back({"dB", {kScaleRightLeft, MY0 + 8, kScaleLabelWidth, 12}, Align::Left,
-                   TextStyle::Scale});
+    for (int band = 0; band < 4; ++band)
+        out.push_back({kBandNames[band], {BandCentre(band) - 20, MY0 + 6, 40, 14}, Align::Centre, TextStyle::BandName});
+
+    out.push_back(
+        {"dB", {kScaleLeftRight - kScaleLabelWidth, MY0 + 8, kScaleLabelWidth, 12}, Align::Right, TextStyle::Scale});
+    out.push_back({"dB", {kScaleRightLeft, MY0 + 8, kScaleLabelWidth, 12}, Align::Left, TextStyle::Scale});
     for (int i = 0; i < kScaleMarkCount; ++i) {
         const double y = MeterMarkY(kScaleMarks[i]);
-        out.push_back({kScaleTexts[i], {kScaleLeftRight - kScaleLabelWidth, y - 6, kScaleLabelWidth, 13},
-                       Align::Right, TextStyle::Scale});
-        out.push_back({kScaleTexts[i], {kScaleRightLeft, y - 6, kScaleLabelWidth, 13}, Align::Left,
+        out.push_back({kScaleTexts[i],
+                       {kScaleLeftRight - kScaleLabelWidth, y - 6, kScaleLabelWidth, 13},
+                       Align::Right,
                        TextStyle::Scale});
+        out.push_back({kScaleTexts[i], {kScaleRightLeft, y - 6, kScaleLabelWidth, 13}, Align::Left, TextStyle::Scale});
     }
     return out;
 }
 
 // The places the editor draws on each frame; the background keeps its texts off them.
-inline Box KnobPath(const ControlPlace& c)
-{
-    return {c.x + 1, c.y + 1, kKnobTrackLength + kKnobWidth, kKnobHeight};
-}
+inline Box KnobPath(const ControlPlace& c) { return {c.x + 1, c.y + 1, kKnobTrackLength + kKnobWidth, kKnobHeight}; }
 
 inline Box ValueTextColumn(const ControlPlace& c)
 {
@@ -176,10 +184,7 @@ inline Box ValueTextColumn(const ControlPlace& c)
 inline Box SwitchBox(const ControlPlace& c) { return {c.x, c.y, c.width, c.width}; }
 
 // A well with its one-pixel rim.
-inline Box MeterWell(int meter)
-{
-    return {kMeterX[meter] - 1, kMeterTop - 1, kMeterWidth + 2, kMeterHeight + 2};
-}
+inline Box MeterWell(int meter) { return {kMeterX[meter] - 1, kMeterTop - 1, kMeterWidth + 2, kMeterHeight + 2}; }
 
 // An 11-pixel bold letter drawn at its drawing position, in its 15-pixel text box.
 inline Box MeterLetter(int meter) { return {kMeterLetterX[meter], kMeterLetterY, 11, 15}; }
