@@ -31,8 +31,13 @@ $(BUILD_DIR)/build.ninja: CMakeLists.txt
 build: deps $(BUILD_DIR)/build.ninja
 	cmake --build $(BUILD_DIR) -j$(JOBS)
 
+# Window tests need an X display: without one, the tests run on a virtual one.
 test: build
-	cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS)
+	@if [ -z "$$DISPLAY" ] && command -v xvfb-run >/dev/null; then \
+	  cd $(BUILD_DIR) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j$(JOBS); \
+	else \
+	  cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS); \
+	fi
 
 bench: build
 	$(BUILD_DIR)/bench/tolvanger_bench

@@ -1,5 +1,178 @@
 #include "runtime/drawing_services.h"
 
-struct BitmapHolder {};
+#include <strings.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "gui/bitmap.h"
+#include "gui/draw_context.h"
+#include "gui/font.h"
+#include "host/vest.h"
+#include "host/vest_editor.h"
+#include "resources/embedded.h"
+
+struct BitmapHolder {
+    std::shared_ptr<const gui::Bitmap> bitmap;
+};
+
+namespace {
+
+gui::DrawContext* Context(CVeST* host) { return host ? host->drawContext : nullptr; }
+
+gui::Colour Bytes(int r, int g, int b, int a)
+{
+    auto byte = [](int v) { return static_cast<std::uint8_t>(std::clamp(v, 0, 255)); };
+    return gui::Colour{byte(r), byte(g), byte(b), byte(a)};
+}
+
+} // namespace
+
+int32_t EditorSize(CVeST* host, int32_t* width, int32_t* height)
+{
+    auto* editor = host ? dynamic_cast<CVeSTEditor*>(host->getEditor()) : nullptr;
+    if (!editor) return 0;
+    if (width) *width = editor->width;
+    if (height) *height = editor->height;
+    return 1;
+}
+
+int32_t SetAntialias(CVeST* host, int32_t mode)
+{
+    gui::DrawContext* context = Context(host);
+    if (!context) return 0;
+    context->SetAntialias(mode == 3);
+    return 1;
+}
+
+int32_t SetFontColour(CVeST* host, int r, int g, int b, int a)
+{
+    gui::DrawContext* context = Context(host);
+    if (!context) return 0;
+    context->SetFontColour(Bytes(r, g, b, a));
+    return 1;
+}
+
+int32_t SetFillColour(CVeST* host, int r, int g, int b, int a)
+{
+    gui::DrawContext* context = Context(host);
+    if (!context) return 0;
+    context->SetFillColour(Bytes(r, g, b, a));
+    return 1;
+}
+
+int32_t SetFrameColour(CVeST* host, int r, int g, int b, int a)
+{
+    gui::DrawContext* context = Context(host);
+    if (!context) return 0;
+    context->SetFrameColour(Bytes(r, g, b, a));
+    return 1;
+}
+
+double MeasureText(CVeST* host, const std::string& text)
+{
+    gui::DrawContext* context = Context(host);
+    if (!context) return 0.0;
+    return context->MeasureText(text);
+}
+
+int32_t DrawRectangle(CVeST* host, double x1, double y1, double x2, double y2, int32_t style)
+{
+    gui::DrawContext* context = Context(host);
+    if (!context) return 0;
+    context->DrawRectangle(x1, y1, x2, y2, style);
+    return 1;
+}
+
+int32_t DrawTextInRect(CVeST* host, const std::string& text, double x1, double y1, double x2, double y2, int32_t,
+                       int32_t alignment)
+{
+    gui::DrawContext* context = Context(host);
+    if (!context) return 0;
+    context->DrawTextInRect(text, x1, y1, x2, y2, alignment);
+    return 1;
+}
+
+int32_t SelectFont(CVeST* host, const std::string& family, int32_t size, int32_t style)
+{
+    gui::DrawContext* context = Context(host);
+    if (!context) return 0;
+    std::shared_ptr<gui::Font> description;
+    for (auto it = host->fontCache.rbegin(); it != host->fontCache.rend(); ++it) {
+        if (*it && strcasecmp((*it)->Family().c_str(), family.c_str()) == 0) {
+            description = *it;
+            break;
+        }
+    }
+    if (!description) {
+        description = std::make_shared<gui::Font>(family, 0, 0);
+        host->fontCache.push_back(description);
+    }
+    const bool sameSize = size <= 0 || size == description->PixelSize();
+    const bool sameStyle = style == -1 || style == description->Style();
+    if (sameSize && sameStyle) {
+        context->SetFont(description);
+    } else {
+        context->SetFont(std::make_shared<gui::Font>(description->Family(),
+                                                     size <= 0 ? description->PixelSize() : size,
+                                                     style == -1 ? description->Style() : style));
+    }
+    return 1;
+}
+
+BitmapHolder* CreateBitmapHolder(CVeST* host) { return host ? new BitmapHolder() : nullptr; }
+
+int32_t ReleaseBitmapHolder(CVeST* host, BitmapHolder* holder)
+{
+    if (!host) return 0;
+    delete holder;
+    return 1;
+}
 
 void DestroyBitmapHolder(BitmapHolder* holder) { delete holder; }
+
+int32_t LoadBitmapResource(CVeST* host, BitmapHolder* holder, int32_t number)
+{
+    if (!host || !holder) return 0;
+    holder->bitmap.reset();
+    const EmbeddedResource* resource = FindEmbeddedResource(number);
+    if (!resource) return 0;
+    auto bitmap = gui::Bitmap::FromPng(std::span<const std::uint8_t>(resource->data, resource->size));
+    if (!bitmap || bitmap->Width() <= 0 || bitmap->Height() <= 0) return 0;
+    holder->bitmap = std::move(bitmap);
+    return 1;
+}
+
+int32_t LoadBitmapFile(CVeST* host, BitmapHolder* holder, const std::string& path)
+{
+    if (!host || !holder) return 0;
+    holder->bitmap.reset();
+    auto bitmap = gui::Bitmap::FromPngFile(path);
+    if (!bitmap || bitmap->Width() <= 0 || bitmap->Height() <= 0) return 0;
+    holder->bitmap = std::move(bitmap);
+    return 1;
+}
+
+double BitmapWidth(CVeST* host, BitmapHolder* holder)
+{
+    return host && holder && holder->bitmap ? holder->bitmap->Width() : 0.0;
+}
+
+double BitmapHeight(CVeST* host, BitmapHolder* holder)
+{
+    return host && holder && holder->bitmap ? holder->bitmap->Height() : 0.0;
+}
+
+int32_t DrawBitmap(CVeST* host, BitmapHolder* holder, double x1, double y1, double x2, double y2, double sourceX,
+                   double sourceY)
+{
+    gui::DrawContext* context = Context(host);
+    if (!context || !holder || !holder->bitmap) return 0;
+    return context->DrawBitmap(holder->bitmap.get(), x1, y1, x2, y2, sourceX, sourceY) ? 1 : 0;
+}
+
+int32_t Redraw(CVeST* host)
+{
+    auto* editor = host ? dynamic_cast<CVeSTEditor*>(host->getEditor()) : nullptr;
+    return editor && editor->Redraw() ? 1 : 0;
+}

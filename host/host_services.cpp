@@ -1,7 +1,7 @@
 #include "runtime/host_services.h"
 
 #include "host/vest.h"
-#include "host/vest_editor.h"
+#include "runtime/drawing_services.h"
 
 namespace {
 const VstTimeInfo* TimeInfo(CVeST* host, intptr_t mask)
@@ -74,12 +74,7 @@ void HostUpdateDisplay(CVeST* host)
     if (host) host->callHost(audioMasterUpdateDisplay);
 }
 
-int32_t HostRedraw(CVeST* host)
-{
-    if (!host) return 0;
-    auto* editor = dynamic_cast<CVeSTEditor*>(host->getEditor());
-    return editor && editor->Redraw() ? 1 : 0;
-}
+int32_t HostRedraw(CVeST* host) { return Redraw(host); }
 
 int32_t HostReadMidiEvent(CVeST* host, int32_t* frameOffset, int32_t* status, int32_t* data1, int32_t* data2)
 {

@@ -1,3 +1,16 @@
 #include "host/mouse_mask.h"
 
-int ToolkitButtonsToMask(int toolkitButtons) { return toolkitButtons & (1 | 2 | 4 | 8 | 16 | 64); }
+#include "gui/input.h"
+#include "runtime/mouse.h"
+
+int ToolkitButtonsToMask(int buttons)
+{
+    int mask = 0;
+    if (buttons & gui::kLeftButton) mask |= mouse_mask::kLeft;
+    if (buttons & gui::kRightButton) mask |= mouse_mask::kRight;
+    if (buttons & gui::kControl) mask |= mouse_mask::kControl;
+    if (buttons & gui::kShift) mask |= mouse_mask::kShift;
+    if (buttons & gui::kAlt) mask |= mouse_mask::kAlt;
+    if (buttons & gui::kMiddleButton) mask |= mouse_mask::kMiddle;
+    return mask;
+}

@@ -1,12 +1,42 @@
 #pragma once
-// The host object's drawing services as the runtime uses them. They act on the draw
-// context the editor view publishes while it paints; with none published the services
-// that draw, measure or select answer 0 and do nothing.
+// The host object's drawing services. They act on the draw context that the editor view
+// publishes in the host object while it paints. Every service answers 0 with no host
+// object; the ones that draw, measure or select also answer 0 and do nothing while no
+// context is published. EditorSize, Redraw and the bitmap services work without one.
+// Thread: the editor's window thread.
 
 #include <cstdint>
+#include <string>
 
 class CVeST;
 struct BitmapHolder;
 
-// Frees a holder and drops its bitmap; any thread that owns the record.
+int32_t EditorSize(CVeST* host, int32_t* width, int32_t* height);
+// Mode 3 turns shape antialiasing on, anything else off.
+int32_t SetAntialias(CVeST* host, int32_t mode);
+int32_t SetFontColour(CVeST* host, int r, int g, int b, int a);
+int32_t SetFillColour(CVeST* host, int r, int g, int b, int a);
+int32_t SetFrameColour(CVeST* host, int r, int g, int b, int a);
+// Width of the text in the current font; -1 with no usable font.
+double MeasureText(CVeST* host, const std::string& text);
+// Style 0 outline, 1 filled, 2 both.
+int32_t DrawRectangle(CVeST* host, double x1, double y1, double x2, double y2, int32_t style);
+// Alignment 0 left, 1 centre, 2 right; the opaque flag is not used.
+int32_t DrawTextInRect(CVeST* host, const std::string& text, double x1, double y1, double x2, double y2,
+                       int32_t opaque, int32_t alignment);
+// Makes the family current through the host object's font cache.
+int32_t SelectFont(CVeST* host, const std::string& family, int32_t size, int32_t style);
+
+BitmapHolder* CreateBitmapHolder(CVeST* host);
+int32_t ReleaseBitmapHolder(CVeST* host, BitmapHolder* holder);
+// Decodes the library's resource of that number into the holder; 1 when it has a size.
+int32_t LoadBitmapResource(CVeST* host, BitmapHolder* holder, int32_t number);
+int32_t LoadBitmapFile(CVeST* host, BitmapHolder* holder, const std::string& path);
+double BitmapWidth(CVeST* host, BitmapHolder* holder);
+double BitmapHeight(CVeST* host, BitmapHolder* holder);
+int32_t DrawBitmap(CVeST* host, BitmapHolder* holder, double x1, double y1, double x2, double y2, double sourceX,
+                   double sourceY);
+int32_t Redraw(CVeST* host);
+
+// Frees a holder without a host object (the runtime's destructor).
 void DestroyBitmapHolder(BitmapHolder* holder);

@@ -15,6 +15,10 @@ struct FontRecord {
 
 class CVexlFonts : public CVexlFiles {
 public:
+    // Sets the text height and font slot k to the family named by string n at 0.85 of the
+    // height in pixels, and selects it; "verdana" stands in when the selection fails.
+    void SetFont(double slot, double nameString, double height, double style);
+
     double textHeight = 0.0;
     std::map<int32_t, FontRecord> fontTable;
 

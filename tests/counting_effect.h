@@ -48,22 +48,23 @@ inline intptr_t PlainHostCallback(AEffect*, int32_t opcode, int32_t, intptr_t, v
     return opcode == audioMasterVersion ? 2400 : 0;
 }
 
-// Owns a CVeST around a CountingEffect; closing goes through effClose like a host.
-struct CountingInstance {
-    CountingInstance()
+// Owns a CVeST around an effect of the runtime; closing goes through effClose like a host.
+template <typename Effect>
+struct HostedEffect {
+    HostedEffect()
     {
-        auto* e = new CountingEffect();
+        auto* e = new Effect();
         host = new CVeST(e, MakeCallbackTable(), PlainHostCallback, 1, e->ParameterCount());
         e->hostObject = host;
         effect = e;
         aeffect = host->getAeffect();
     }
-    ~CountingInstance()
+    ~HostedEffect()
     {
         if (aeffect) aeffect->dispatcher(aeffect, effClose, 0, 0, nullptr, 0.0f);
     }
-    CountingInstance(const CountingInstance&) = delete;
-    CountingInstance& operator=(const CountingInstance&) = delete;
+    HostedEffect(const HostedEffect&) = delete;
+    HostedEffect& operator=(const HostedEffect&) = delete;
 
     intptr_t Dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr, float opt = 0.0f)
     {
@@ -71,8 +72,10 @@ struct CountingInstance {
     }
 
     CVeST* host = nullptr;
-    CountingEffect* effect = nullptr;
+    Effect* effect = nullptr;
     AEffect* aeffect = nullptr;
 };
+
+using CountingInstance = HostedEffect<CountingEffect>;
 
 } // namespace testing_support

@@ -22,12 +22,7 @@ using testing_support::ScratchFolder;
 
 namespace {
 
-// The log goes to a temporary file in these tests, never to the file-system root.
-const std::string kLogFile = "/tmp/tolvanger_test_log_" + std::to_string(getpid()) + ".txt";
-const bool kLogRedirected = [] {
-    setenv("TOLVANGER_LOG_PATH", kLogFile.c_str(), 1);
-    return true;
-}();
+const std::string& kLogFile = testing_support::kTestLogFile;
 
 class BareRuntime : public TVexl {
 public:
@@ -114,7 +109,6 @@ TEST(Files, TransferValueInEachMode)
 
 TEST(Log, AppendsOneLinePerCallToTheOverriddenPath)
 {
-    ASSERT_TRUE(kLogRedirected);
     EXPECT_EQ(LogPath(), kLogFile);
     std::filesystem::remove(kLogFile);
     WriteLog("Unable to load: x.png");

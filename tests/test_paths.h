@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -15,6 +16,14 @@ inline std::filesystem::path ModuleFolder()
 {
     return std::filesystem::path(platform::ModulePath()).parent_path();
 }
+
+// The debug log of the whole test program goes to one temporary file, never to the
+// file-system root; the runtime reads the override once, at its first log line.
+inline const std::string kTestLogFile = [] {
+    std::string path = "/tmp/tolvanger_test_log_" + std::to_string(getpid()) + ".txt";
+    setenv("TOLVANGER_LOG_PATH", path.c_str(), 1);
+    return path;
+}();
 
 // A fresh folder beside the test program, removed again when the object goes.
 class ScratchFolder {
