@@ -11,7 +11,18 @@ PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev libca
 	libx11-dev libxtst-dev libsndfile1-dev libebur128-dev libfftw3-dev fonts-liberation2 xvfb xauth \
 	binutils clang libclang-rt-14-dev
 
-.PHONY: all deps build test demo install bench clean
+SANITIZE_DIR ?= build-asan
+TSAN_DIR ?= build-tsan
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+STRESS_SECONDS ?= 10
+SANITIZER_ENV := ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1 \
+	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0
+# Window tests need an X display: without one, they run on a virtual one.
+WITH_DISPLAY = $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1280x1024x24")
+
+.PHONY: all deps build test unit sanitize tsan fuzz demo install bench clean
 
 all: build
 
@@ -31,13 +42,35 @@ $(BUILD_DIR)/build.ninja: CMakeLists.txt
 build: deps $(BUILD_DIR)/build.ninja
 	cmake --build $(BUILD_DIR) -j$(JOBS)
 
-# Window tests need an X display: without one, the tests run on a virtual one.
-test: build
-	@if [ -z "$$DISPLAY" ] && command -v xvfb-run >/dev/null; then \
-	  cd $(BUILD_DIR) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j$(JOBS); \
-	else \
-	  cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS); \
-	fi
+# Everything CI runs: the suite, the suite again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, the thread stress test under ThreadSanitizer, the fuzzers.
+test: unit sanitize tsan fuzz
+
+unit: build
+	cd $(BUILD_DIR) && $(WITH_DISPLAY) ctest --output-on-failure -j$(JOBS)
+
+sanitize: deps
+	cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOLVANGER_SANITIZE=ON -DTOLVANGER_BENCH=OFF
+	cmake --build $(SANITIZE_DIR) -j$(JOBS)
+	cd $(SANITIZE_DIR) && $(SANITIZER_ENV) $(WITH_DISPLAY) ctest --output-on-failure -j$(JOBS)
+
+tsan: deps
+	cmake -S . -B $(TSAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVANGER_TSAN=ON -DTOLVANGER_BENCH=OFF
+	cmake --build $(TSAN_DIR) -j$(JOBS) --target tolvanger_tests
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 TOLVANGER_STRESS_SECONDS=$(STRESS_SECONDS) \
+	  $(TSAN_DIR)/tests/tolvanger_tests --gtest_filter='Stress.*'
+
+# Each fuzzer runs for a fixed time from its committed seed corpus; what it finds new
+# stays in the build folder. A crash leaves its input there and fails the run.
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DTOLVANGER_FUZZ=ON -DTOLVANGER_WERROR=OFF -DTOLVANGER_BENCH=OFF
+	cmake --build $(FUZZ_DIR) -j$(JOBS) --target fuzz_chunk fuzz_dispatcher fuzz_audio
+	for t in chunk dispatcher audio; do \
+	  mkdir -p $(FUZZ_DIR)/corpus/$$t && \
+	  env -u DISPLAY $(SANITIZER_ENV) $(FUZZ_DIR)/tests/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) \
+	    -artifact_prefix=$(FUZZ_DIR)/fuzz_$$t- $(FUZZ_DIR)/corpus/$$t tests/fuzz/corpus/$$t || exit 1; \
+	done
 
 bench: build
 	$(BUILD_DIR)/bench/tolvanger_bench
