@@ -3,7 +3,8 @@
 namespace {
 
 // Position k receives the value at t[k], following each cycle from its leader.
-void GatherAlongCycles(double* x, const std::vector<int32_t>& t, const std::vector<int32_t>& leaders) noexcept
+void GatherAlongCycles(double* x, const std::vector<int32_t>& t,
+                       const std::vector<int32_t>& leaders) noexcept
 {
     for (const int32_t leader : leaders) {
         const double keptRe = x[2 * leader], keptIm = x[2 * leader + 1];
@@ -19,7 +20,8 @@ void GatherAlongCycles(double* x, const std::vector<int32_t>& t, const std::vect
 }
 
 // The value at position k moves to t[k]: the inverse of GatherAlongCycles.
-void ScatterAlongCycles(double* x, const std::vector<int32_t>& t, const std::vector<int32_t>& leaders) noexcept
+void ScatterAlongCycles(double* x, const std::vector<int32_t>& t,
+                        const std::vector<int32_t>& leaders) noexcept
 {
     for (const int32_t leader : leaders) {
         double carriedRe = x[2 * leader], carriedIm = x[2 * leader + 1];

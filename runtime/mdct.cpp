@@ -32,8 +32,8 @@ struct MdctPlan {
     std::array<double, 2048> rotation{};
 };
 
-std::array<MdctPlan, kMaxLog - kMinLog + 1> gPlans;
-std::array<std::once_flag, kMaxLog - kMinLog + 1> gPlanBuilt;
+std::array<MdctPlan, kMaxLog - kMinLog + 1> plans;
+std::array<std::once_flag, kMaxLog - kMinLog + 1> plansBuilt;
 
 void BuildPlan(MdctPlan& plan, int log2n)
 {
@@ -55,8 +55,8 @@ void BuildPlan(MdctPlan& plan, int log2n)
 const MdctPlan& PlanFor(int log2n)
 {
     const int slot = log2n - kMinLog;
-    std::call_once(gPlanBuilt[slot], BuildPlan, std::ref(gPlans[slot]), log2n);
-    return gPlans[slot];
+    std::call_once(plansBuilt[slot], BuildPlan, std::ref(plans[slot]), log2n);
+    return plans[slot];
 }
 
 double Window(const MdctPlan& plan, int32_t n, int32_t i) noexcept
@@ -70,7 +70,8 @@ void DirectForward(double* x, int32_t n, const MdctPlan& plan, double* scratch) 
     for (int32_t j = 0; j < n; ++j) scratch[j] = x[j] * Window(plan, n, j);
     for (int32_t k = 0; k < n / 2; ++k) {
         double sum = 0.0;
-        for (int32_t j = 0; j < n; ++j) sum += scratch[j] * plan.rotation[((2 * j + 1 + n / 2) * (2 * k + 1)) & mask];
+        for (int32_t j = 0; j < n; ++j)
+            sum += scratch[j] * plan.rotation[((2 * j + 1 + n / 2) * (2 * k + 1)) & mask];
         x[k] = sum;
     }
 }
@@ -81,13 +82,17 @@ void DirectInverse(double* x, int32_t n, const MdctPlan& plan, double* scratch) 
     for (int32_t k = 0; k < n / 2; ++k) scratch[k] = x[k];
     for (int32_t i = 0; i < n; ++i) {
         double sum = 0.0;
-        for (int32_t k = 0; k < n / 2; ++k) sum += scratch[k] * plan.rotation[((2 * i + 1 + n / 2) * (2 * k + 1)) & mask];
+        for (int32_t k = 0; k < n / 2; ++k)
+            sum += scratch[k] * plan.rotation[((2 * i + 1 + n / 2) * (2 * k + 1)) & mask];
         x[i] = plan.scale * sum * Window(plan, n, i);
     }
 }
 
 // DCT-IV of the N = n/2 values u into out (out[k] = sum_j u[j] cos(π/N (j + ½)(k + ½))),
-// times factor. z is scratch for N doubles and may not overlap u or out.
+// times factor. z is scratch for N doubles and may not overlap u or out. Pairing u[2m]
+// with u[N - 1 - 2m] as one complex value turns the sum into an N/2-point DFT between
+// two rotations by e^(-iφ); the real part of result p is out[2p], minus its imaginary
+// part out[N - 1 - 2p].
 void DctIv(const double* u, double* out, double* z, int log2n, double factor, const MdctPlan& plan,
            const FftTables& tables) noexcept
 {

@@ -13,164 +13,105 @@
 
 namespace {
 
-constexpr double kC8 = FftTables::kCosPi8;
-constexpr double kS8 = FftTables::kSinPi8;
-constexpr double kR2 = FftTables::kSqrtHalf;
+// One complex value (re, im) in a two-lane vector, one SSE2 or NEON register.
+using Cx = double __attribute__((vector_size(16)));
+
+[[gnu::always_inline]] inline Cx Load(const double* p) noexcept
+{
+    Cx v;
+    __builtin_memcpy(&v, p, sizeof v);
+    return v;
+}
+
+[[gnu::always_inline]] inline void Store(double* p, Cx v) noexcept { __builtin_memcpy(p, &v, sizeof v); }
+
+[[gnu::always_inline]] inline Cx Swap(Cx v) noexcept { return __builtin_shufflevector(v, v, 1, 0); }
+
+[[gnu::always_inline]] inline Cx TimesI(Cx v) noexcept { return Swap(v) * Cx{-1.0, 1.0}; }
+
+[[gnu::always_inline]] inline Cx TimesMinusI(Cx v) noexcept { return Swap(v) * Cx{1.0, -1.0}; }
 
 // Rotation factor w^j as cosine and sine.
 struct Rotation {
     double c, s;
 };
 
-// The three-way split of one group of four values at j, j + q, j + 2q, j + 3q.
+// v (c + is) = (re c - im s, im c + re s)
+[[gnu::always_inline]] inline Cx Rotate(Cx v, Rotation w) noexcept
+{
+    return v * Cx{w.c, w.c} + Swap(v) * Cx{-w.s, w.s};
+}
+
+// v (c - is)
+[[gnu::always_inline]] inline Cx RotateBack(Cx v, Rotation w) noexcept
+{
+    return v * Cx{w.c, w.c} - Swap(v) * Cx{-w.s, w.s};
+}
+
+constexpr Rotation kUnit = {1.0, 0.0};
+constexpr Rotation kEighth = {FftTables::kSqrtHalf, FftTables::kSqrtHalf};
+constexpr Rotation kSixteenth = {FftTables::kCosPi8, FftTables::kSinPi8};
+constexpr Rotation kThreeSixteenths = {FftTables::kSinPi8, FftTables::kCosPi8};
+
+// The three-way split of the group of four values at j, j + q, j + 2q, j + 3q. Unit is
+// true for w = 1, which needs no rotation.
+template <bool Unit = false>
 [[gnu::always_inline]] inline void SplitButterfly(double* x, int32_t j, int32_t q, Rotation w) noexcept
 {
     double* p0 = x + 2 * j;
     double* p1 = p0 + 2 * q;
     double* p2 = p1 + 2 * q;
     double* p3 = p2 + 2 * q;
-    const double a0r = p0[0], a0i = p0[1], a1r = p1[0], a1i = p1[1];
-    const double a2r = p2[0], a2i = p2[1], a3r = p3[0], a3i = p3[1];
-    const double d1r = a0r - a2r, d1i = a0i - a2i;
-    const double d2r = a1r - a3r, d2i = a1i - a3i;
-    const double pr = d1r - d2i, pi = d1i + d2r; // d1 + i d2
-    const double mr = d1r + d2i, mi = d1i - d2r; // d1 - i d2
-    p0[0] = a0r + a2r;
-    p0[1] = a0i + a2i;
-    p1[0] = a1r + a3r;
-    p1[1] = a1i + a3i;
-    p2[0] = pr * w.c - pi * w.s;
-    p2[1] = pr * w.s + pi * w.c;
-    p3[0] = mr * w.c + mi * w.s;
-    p3[1] = mi * w.c - mr * w.s;
-}
-
-// j = 0: w^0 = 1, no multiplication.
-[[gnu::always_inline]] inline void SplitButterflyUnit(double* x, int32_t q) noexcept
-{
-    double* p1 = x + 2 * q;
-    double* p2 = p1 + 2 * q;
-    double* p3 = p2 + 2 * q;
-    const double a0r = x[0], a0i = x[1], a1r = p1[0], a1i = p1[1];
-    const double a2r = p2[0], a2i = p2[1], a3r = p3[0], a3i = p3[1];
-    const double d1r = a0r - a2r, d1i = a0i - a2i;
-    const double d2r = a1r - a3r, d2i = a1i - a3i;
-    x[0] = a0r + a2r;
-    x[1] = a0i + a2i;
-    p1[0] = a1r + a3r;
-    p1[1] = a1i + a3i;
-    p2[0] = d1r - d2i;
-    p2[1] = d1i + d2r;
-    p3[0] = d1r + d2i;
-    p3[1] = d1i - d2r;
-}
-
-// j = M/8: w^j = √½ (1 + i), two multiplications per value.
-[[gnu::always_inline]] inline void SplitButterflyEighth(double* x, int32_t j, int32_t q) noexcept
-{
-    double* p0 = x + 2 * j;
-    double* p1 = p0 + 2 * q;
-    double* p2 = p1 + 2 * q;
-    double* p3 = p2 + 2 * q;
-    const double a0r = p0[0], a0i = p0[1], a1r = p1[0], a1i = p1[1];
-    const double a2r = p2[0], a2i = p2[1], a3r = p3[0], a3i = p3[1];
-    const double d1r = a0r - a2r, d1i = a0i - a2i;
-    const double d2r = a1r - a3r, d2i = a1i - a3i;
-    const double pr = d1r - d2i, pi = d1i + d2r;
-    const double mr = d1r + d2i, mi = d1i - d2r;
-    p0[0] = a0r + a2r;
-    p0[1] = a0i + a2i;
-    p1[0] = a1r + a3r;
-    p1[1] = a1i + a3i;
-    p2[0] = kR2 * (pr - pi);
-    p2[1] = kR2 * (pr + pi);
-    p3[0] = kR2 * (mr + mi);
-    p3[1] = kR2 * (mi - mr);
+    const Cx a0 = Load(p0), a1 = Load(p1), a2 = Load(p2), a3 = Load(p3);
+    const Cx d1 = a0 - a2;
+    const Cx id2 = TimesI(a1 - a3);
+    Store(p0, a0 + a2);
+    Store(p1, a1 + a3);
+    if constexpr (Unit) {
+        Store(p2, d1 + id2);
+        Store(p3, d1 - id2);
+    } else {
+        Store(p2, Rotate(d1 + id2, w));
+        Store(p3, RotateBack(d1 - id2, w));
+    }
 }
 
 // The mirror of SplitButterfly: undoes the rotations, then recombines; unnormalised.
+template <bool Unit = false>
 [[gnu::always_inline]] inline void MergeButterfly(double* x, int32_t j, int32_t q, Rotation w) noexcept
 {
     double* p0 = x + 2 * j;
     double* p1 = p0 + 2 * q;
     double* p2 = p1 + 2 * q;
     double* p3 = p2 + 2 * q;
-    const double s0r = p0[0], s0i = p0[1], s1r = p1[0], s1i = p1[1];
-    const double zr = p2[0], zi = p2[1], yr = p3[0], yi = p3[1];
-    const double ar = zr * w.c + zi * w.s, ai = zi * w.c - zr * w.s; // z w^-j
-    const double br = yr * w.c - yi * w.s, bi = yr * w.s + yi * w.c; // y w^j
-    const double tr = ar + br, ti = ai + bi;
-    const double ur = ai - bi, ui = br - ar; // -i (a - b)
-    p0[0] = s0r + tr;
-    p0[1] = s0i + ti;
-    p2[0] = s0r - tr;
-    p2[1] = s0i - ti;
-    p1[0] = s1r + ur;
-    p1[1] = s1i + ui;
-    p3[0] = s1r - ur;
-    p3[1] = s1i - ui;
-}
-
-[[gnu::always_inline]] inline void MergeButterflyUnit(double* x, int32_t q) noexcept
-{
-    double* p1 = x + 2 * q;
-    double* p2 = p1 + 2 * q;
-    double* p3 = p2 + 2 * q;
-    const double s0r = x[0], s0i = x[1], s1r = p1[0], s1i = p1[1];
-    const double ar = p2[0], ai = p2[1], br = p3[0], bi = p3[1];
-    const double tr = ar + br, ti = ai + bi;
-    const double ur = ai - bi, ui = br - ar;
-    x[0] = s0r + tr;
-    x[1] = s0i + ti;
-    p2[0] = s0r - tr;
-    p2[1] = s0i - ti;
-    p1[0] = s1r + ur;
-    p1[1] = s1i + ui;
-    p3[0] = s1r - ur;
-    p3[1] = s1i - ui;
-}
-
-[[gnu::always_inline]] inline void MergeButterflyEighth(double* x, int32_t j, int32_t q) noexcept
-{
-    double* p0 = x + 2 * j;
-    double* p1 = p0 + 2 * q;
-    double* p2 = p1 + 2 * q;
-    double* p3 = p2 + 2 * q;
-    const double s0r = p0[0], s0i = p0[1], s1r = p1[0], s1i = p1[1];
-    const double zr = p2[0], zi = p2[1], yr = p3[0], yi = p3[1];
-    const double ar = kR2 * (zr + zi), ai = kR2 * (zi - zr);
-    const double br = kR2 * (yr - yi), bi = kR2 * (yr + yi);
-    const double tr = ar + br, ti = ai + bi;
-    const double ur = ai - bi, ui = br - ar;
-    p0[0] = s0r + tr;
-    p0[1] = s0i + ti;
-    p2[0] = s0r - tr;
-    p2[1] = s0i - ti;
-    p1[0] = s1r + ur;
-    p1[1] = s1i + ui;
-    p3[0] = s1r - ur;
-    p3[1] = s1i - ui;
+    const Cx s0 = Load(p0), s1 = Load(p1);
+    const Cx a = Unit ? Load(p2) : RotateBack(Load(p2), w);
+    const Cx b = Unit ? Load(p3) : Rotate(Load(p3), w);
+    const Cx sum = a + b;
+    const Cx difference = TimesMinusI(a - b);
+    Store(p0, s0 + sum);
+    Store(p2, s0 - sum);
+    Store(p1, s1 + difference);
+    Store(p3, s1 - difference);
 }
 
 [[gnu::always_inline]] inline void Forward2(double* x) noexcept
 {
-    const double ar = x[0], ai = x[1], br = x[2], bi = x[3];
-    x[0] = ar + br;
-    x[1] = ai + bi;
-    x[2] = ar - br;
-    x[3] = ai - bi;
+    const Cx a = Load(x), b = Load(x + 2);
+    Store(x, a + b);
+    Store(x + 2, a - b);
 }
 
 [[gnu::always_inline]] inline void Forward4(double* x) noexcept
 {
-    SplitButterflyUnit(x, 1);
+    SplitButterfly<true>(x, 0, 1, kUnit);
     Forward2(x);
 }
 
 [[gnu::always_inline]] inline void Forward8(double* x) noexcept
 {
-    SplitButterflyUnit(x, 2);
-    SplitButterflyEighth(x, 1, 2);
+    SplitButterfly<true>(x, 0, 2, kUnit);
+    SplitButterfly(x, 1, 2, kEighth);
     Forward4(x);
     Forward2(x + 8);
     Forward2(x + 12);
@@ -178,10 +119,10 @@ struct Rotation {
 
 inline void Forward16(double* x) noexcept
 {
-    SplitButterflyUnit(x, 4);
-    SplitButterfly(x, 1, 4, {kC8, kS8});
-    SplitButterflyEighth(x, 2, 4);
-    SplitButterfly(x, 3, 4, {kS8, kC8});
+    SplitButterfly<true>(x, 0, 4, kUnit);
+    SplitButterfly(x, 1, 4, kSixteenth);
+    SplitButterfly(x, 2, 4, kEighth);
+    SplitButterfly(x, 3, 4, kThreeSixteenths);
     Forward8(x);
     Forward4(x + 16);
     Forward4(x + 24);
@@ -190,7 +131,7 @@ inline void Forward16(double* x) noexcept
 [[gnu::always_inline]] inline void Inverse4(double* x) noexcept
 {
     Forward2(x);
-    MergeButterflyUnit(x, 1);
+    MergeButterfly<true>(x, 0, 1, kUnit);
 }
 
 [[gnu::always_inline]] inline void Inverse8(double* x) noexcept
@@ -198,8 +139,8 @@ inline void Forward16(double* x) noexcept
     Inverse4(x);
     Forward2(x + 8);
     Forward2(x + 12);
-    MergeButterflyUnit(x, 2);
-    MergeButterflyEighth(x, 1, 2);
+    MergeButterfly<true>(x, 0, 2, kUnit);
+    MergeButterfly(x, 1, 2, kEighth);
 }
 
 inline void Inverse16(double* x) noexcept
@@ -207,10 +148,10 @@ inline void Inverse16(double* x) noexcept
     Inverse8(x);
     Inverse4(x + 16);
     Inverse4(x + 24);
-    MergeButterflyUnit(x, 4);
-    MergeButterfly(x, 1, 4, {kC8, kS8});
-    MergeButterflyEighth(x, 2, 4);
-    MergeButterfly(x, 3, 4, {kS8, kC8});
+    MergeButterfly<true>(x, 0, 4, kUnit);
+    MergeButterfly(x, 1, 4, kSixteenth);
+    MergeButterfly(x, 2, 4, kEighth);
+    MergeButterfly(x, 3, 4, kThreeSixteenths);
 }
 
 // One pass over the groups j = 0 .. q - 1 with the rotation factors w^j. Passes up to
@@ -220,12 +161,11 @@ template <int Log, bool Merge>
 [[gnu::always_inline]] inline void Pass(double* x, const double* rot) noexcept
 {
     constexpr int32_t q = (1 << Log) / 4;
-    const auto step = [x](int32_t j, Rotation w) {
-        if constexpr (Merge) MergeButterfly(x, j, q, w);
-        else SplitButterfly(x, j, q, w);
+    const auto step = [x]<bool Unit = false>(int32_t j, Rotation w) {
+        if constexpr (Merge) MergeButterfly<Unit>(x, j, q, w);
+        else SplitButterfly<Unit>(x, j, q, w);
     };
-    if constexpr (Merge) MergeButterflyUnit(x, q);
-    else SplitButterflyUnit(x, q);
+    step.template operator()<true>(0, kUnit);
     if constexpr ((1 << Log) <= 512) {
         for (int32_t j = 1; j < q; ++j) step(j, Rotation{rot[2 * j - 2], rot[2 * j - 1]});
     } else {
@@ -234,8 +174,7 @@ template <int Log, bool Merge>
             step(k, Rotation{c, s});
             step(q - k, Rotation{s, c});
         }
-        if constexpr (Merge) MergeButterflyEighth(x, q / 2, q);
-        else SplitButterflyEighth(x, q / 2, q);
+        step(q / 2, kEighth);
     }
 }
 
@@ -263,7 +202,7 @@ template <int Log>
 void Inverse(double* x, const FftTables& tables) noexcept
 {
     if constexpr (Log == 1) {
-        Forward2(x);
+        Forward2(x); // its own mirror
     } else if constexpr (Log == 2) {
         Inverse4(x);
     } else if constexpr (Log == 3) {
