@@ -233,6 +233,15 @@ void AudioEffect::processDoubleReplacingClass(AEffect* e, double** inputs, doubl
     }
 }
 
+namespace {
+// Hosts pass the key modifiers in the float argument; any float must convert safely.
+int32_t ModifiersFrom(float opt)
+{
+    if (!(opt > -2147483648.0f && opt < 2147483648.0f)) return 0;
+    return static_cast<int32_t>(opt);
+}
+} // namespace
+
 intptr_t AudioEffectX::callHost(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt)
 {
     if (!audioMaster) return 0;
@@ -286,10 +295,10 @@ intptr_t AudioEffectX::dispatcher(int32_t opcode, int32_t index, intptr_t value,
     case effSetTotalSampleToProcess:
         return value;
     case effEditKeyDown:
-        if (editor) return editor->onKeyDown(index, static_cast<int32_t>(value), static_cast<int32_t>(opt)) ? 1 : 0;
+        if (editor) return editor->onKeyDown(index, static_cast<int32_t>(value), ModifiersFrom(opt)) ? 1 : 0;
         return 0;
     case effEditKeyUp:
-        if (editor) return editor->onKeyUp(index, static_cast<int32_t>(value), static_cast<int32_t>(opt)) ? 1 : 0;
+        if (editor) return editor->onKeyUp(index, static_cast<int32_t>(value), ModifiersFrom(opt)) ? 1 : 0;
         return 0;
     case effSetEditKnobMode:
         if (editor) return editor->setKnobMode(static_cast<int32_t>(value)) ? 1 : 0;

@@ -117,8 +117,10 @@ int32_t CVeST::processEvents(VstEvents* events)
 {
     if (!events || events->numEvents <= 0) return 1;
     int32_t write = midiWriteIndex.load(std::memory_order_relaxed);
+    // The host's list runs past the two entries the record declares.
+    VstEvent* const* list = &events->events[0];
     for (int32_t i = 0; i < events->numEvents; ++i) {
-        const VstEvent* event = events->events[i];
+        const VstEvent* event = list[i];
         if (!event || event->type != kVstMidiType) continue;
         std::memcpy(&midiEventRing[static_cast<size_t>(write)], event, sizeof(VstMidiEvent));
         if (++write >= kMidiRingSize) write = 0;

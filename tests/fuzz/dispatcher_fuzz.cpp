@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             const int count = static_cast<int>(static_cast<uint32_t>(index) % 8);
             list->numEvents = count;
             auto* events = reinterpret_cast<VstEvent*>(buffer + 256);
-            auto** slots = reinterpret_cast<VstEvent**>(buffer + sizeof(int32_t) + sizeof(intptr_t));
+            VstEvent** slots = &list->events[0];  // the list runs past its declared two entries
             for (int i = 0; i < count; ++i) slots[i] = (fill & (1 << i)) ? &events[i] : nullptr;
             ptr = ptr ? buffer : nullptr;
             break;
