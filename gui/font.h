@@ -17,50 +17,50 @@ namespace gui {
 // it does not appear and measuring it answers -1.
 // Any thread: the lookup runs once, whichever thread asks first.
 class Font {
- public:
-  static constexpr int kBold = 1;
-  static constexpr int kItalic = 2;
-  static constexpr int kUnderline = 4;
+public:
+    static constexpr int kBold = 1;
+    static constexpr int kItalic = 2;
+    static constexpr int kUnderline = 4;
 
-  Font(std::string family, int pixelSize, int style);
-  ~Font();
-  Font(const Font&) = delete;
-  Font& operator=(const Font&) = delete;
+    Font(std::string family, int pixelSize, int style);
+    ~Font();
+    Font(const Font&) = delete;
+    Font& operator=(const Font&) = delete;
 
-  const std::string& Family() const { return family_; }
-  int PixelSize() const { return pixelSize_; }
-  int Style() const { return style_; }
+    const std::string& Family() const { return family_; }
+    int PixelSize() const { return pixelSize_; }
+    int Style() const { return style_; }
 
-  // The one style the font is drawn with: underline wins over italic, italic over bold.
-  bool IsUnderlined() const { return (style_ & kUnderline) != 0; }
-  bool IsItalic() const { return !IsUnderlined() && (style_ & kItalic) != 0; }
-  bool IsBold() const { return !IsUnderlined() && !IsItalic() && (style_ & kBold) != 0; }
+    // The one style the font is drawn with: underline wins over italic, italic over bold.
+    bool IsUnderlined() const { return (style_ & kUnderline) != 0; }
+    bool IsItalic() const { return !IsUnderlined() && (style_ & kItalic) != 0; }
+    bool IsBold() const { return !IsUnderlined() && !IsItalic() && (style_ & kBold) != 0; }
 
-  // Whether the family exists (regardless of size).
-  bool Exists() const;
-  // Whether text can be drawn with this description: the family exists and the size is above 0.
-  bool IsUsable() const;
-  // The family of the font file that was found, for example "Liberation Sans"; empty when none.
-  std::string ResolvedFamily() const;
+    // Whether the family exists (regardless of size).
+    bool Exists() const;
+    // Whether text can be drawn with this description: the family exists and the size is above 0.
+    bool IsUsable() const;
+    // The family of the font file that was found, for example "Liberation Sans"; empty when none.
+    std::string ResolvedFamily() const;
 
-  // Advance width of a UTF-8 text in pixels; -1 when the font is not usable.
-  double MeasureText(std::string_view utf8) const;
+    // Advance width of a UTF-8 text in pixels; -1 when the font is not usable.
+    double MeasureText(std::string_view utf8) const;
 
-  // For the draw context: the scaled font (null when not usable) and the underline's
-  // offset below the baseline and thickness, in pixels.
-  _cairo_scaled_font* ScaledFont() const;
-  double UnderlineOffset() const;
-  double UnderlineThickness() const;
+    // For the draw context: the scaled font (null when not usable) and the underline's
+    // offset below the baseline and thickness, in pixels.
+    _cairo_scaled_font* ScaledFont() const;
+    double UnderlineOffset() const;
+    double UnderlineThickness() const;
 
- private:
-  struct Resolved;
-  const Resolved& Resolve() const;
+private:
+    struct Resolved;
+    const Resolved& Resolve() const;
 
-  std::string family_;
-  int pixelSize_;
-  int style_;
-  mutable std::once_flag once_;
-  mutable std::unique_ptr<Resolved> resolved_;
+    std::string family_;
+    int pixelSize_;
+    int style_;
+    mutable std::once_flag once_;
+    mutable std::unique_ptr<Resolved> resolved_;
 };
 
-}  // namespace gui
+} // namespace gui

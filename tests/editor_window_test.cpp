@@ -11,12 +11,14 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <memory>
 #include <thread>
 #include <vector>
 
 #include "gui/frame.h"
 #include "host/vest_editor.h"
 #include "tests/counting_effect.h"
+#include "tests/display_turn.h"
 
 namespace {
 
@@ -59,6 +61,7 @@ protected:
     void SetUp() override
     {
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display: window tests skipped (make test runs them on Xvfb)";
+        turn = std::make_unique<testing_support::DisplayTurn>();
         display = XOpenDisplay(nullptr);
         if (!display) GTEST_SKIP() << "cannot open the X display: window tests skipped";
         parent = XCreateSimpleWindow(display, DefaultRootWindow(display), 100, 100, 890, 550, 0, 0, 0);
@@ -98,6 +101,7 @@ protected:
         return pixel;
     }
 
+    std::unique_ptr<testing_support::DisplayTurn> turn;
     Display* display = nullptr;
     Window parent = 0;
     Hosted p;

@@ -1,0 +1,262 @@
+#include "gui/frame.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <cairo-xlib.h>
+#include <cairo.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "gui/draw_context.h"
+#include "gui/x11/error_trap.h"
+
+namespace gui {
+
+namespace {
+
+constexpr long kEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
+                            KeyReleaseMask | StructureNotifyMask;
+
+// The gui bit of an X button number; 0 for the wheel (4 to 7) and unknown buttons.
+int ButtonBit(unsigned int button)
+{
+    switch (button) {
+    case Button1:
+        return kLeftButton;
+    case Button2:
+        return kMiddleButton;
+    case Button3:
+        return kRightButton;
+    case 8:
+        return kExtraButton1;
+    case 9:
+        return kExtraButton2;
+    default:
+        return 0;
+    }
+}
+
+int ModifierBits(unsigned int state)
+{
+    int bits = 0;
+    if (state & ShiftMask) bits |= kShift;
+    if (state & ControlMask) bits |= kControl;
+    if (state & Mod1Mask) bits |= kAlt;
+    return bits;
+}
+
+Key KeyFromEvent(XKeyEvent& event)
+{
+    char text[8] = {};
+    KeySym keysym = NoSymbol;
+    const int length = XLookupString(&event, text, sizeof text, &keysym, nullptr);
+    Key key;
+    key.keysym = static_cast<std::uint32_t>(keysym);
+    key.modifiers = ModifierBits(event.state);
+    if (keysym >= 0x20 && keysym <= 0xFF) {
+        key.character = static_cast<std::uint32_t>(keysym); // Latin-1 keysyms are their code points
+    } else if ((keysym & 0xFF000000) == 0x01000000) {
+        key.character = static_cast<std::uint32_t>(keysym & 0x00FFFFFF);
+    } else if (length == 1) {
+        key.character = static_cast<unsigned char>(text[0]); // Return, Tab, Escape, ...
+    }
+    return key;
+}
+
+} // namespace
+
+struct Frame::Native {
+    Display* display = nullptr;
+    Window window = 0;
+    cairo_surface_t* windowSurface = nullptr;
+    cairo_surface_t* backBuffer = nullptr;
+    bool lost = false;        // set by Xlib when the connection breaks
+    bool windowGone = false;  // destroyed from outside, with its parent
+    int heldExtraButtons = 0; // X keeps no state bits for buttons 8 and 9
+
+    bool Usable() const { return display != nullptr && window != 0 && !lost && !windowGone; }
+
+    void Open(Window parent, int width, int height, const char* displayName);
+    void Close();
+    void Paint(View& view);
+    void Dispatch(XEvent& event, View& view, bool& exposed);
+    int ButtonState(unsigned int state) const { return ModifierBits(state) | HeldButtons(state); }
+    int HeldButtons(unsigned int state) const
+    {
+        int bits = heldExtraButtons;
+        if (state & Button1Mask) bits |= kLeftButton;
+        if (state & Button2Mask) bits |= kMiddleButton;
+        if (state & Button3Mask) bits |= kRightButton;
+        return bits;
+    }
+};
+
+void Frame::Native::Open(Window parent, int width, int height, const char* displayName)
+{
+    display = XOpenDisplay(displayName);
+    if (display == nullptr) return;
+    x11::SurviveConnectionLoss(display, &lost);
+    bool ok = false;
+    {
+        x11::ErrorTrap trap(display);
+        XWindowAttributes parentAttributes;
+        if (XGetWindowAttributes(display, parent, &parentAttributes) != 0 && parentAttributes.c_class == InputOutput) {
+            XSetWindowAttributes attributes{};
+            attributes.background_pixmap = None; // no clearing before an expose: no flicker
+            attributes.border_pixel = 0;
+            attributes.bit_gravity = NorthWestGravity;
+            attributes.event_mask = kEventMask;
+            window = XCreateWindow(display, parent, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height),
+                                   0, CopyFromParent, InputOutput, CopyFromParent,
+                                   CWBackPixmap | CWBorderPixel | CWBitGravity | CWEventMask, &attributes);
+            XMapWindow(display, window);
+            XWindowAttributes own;
+            ok = trap.Sync() && XGetWindowAttributes(display, window, &own) != 0;
+            if (ok) {
+                windowSurface = cairo_xlib_surface_create(display, window, own.visual, width, height);
+                backBuffer = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+                ok = cairo_surface_status(windowSurface) == CAIRO_STATUS_SUCCESS &&
+                     cairo_surface_status(backBuffer) == CAIRO_STATUS_SUCCESS && trap.Sync();
+            }
+        }
+        if (!ok) {
+            if (windowSurface != nullptr) cairo_surface_destroy(windowSurface);
+            if (backBuffer != nullptr) cairo_surface_destroy(backBuffer);
+            windowSurface = backBuffer = nullptr;
+            if (window != 0 && !trap.Lost()) XDestroyWindow(display, window);
+            window = 0;
+        }
+    }
+    if (!ok) Close();
+}
+
+void Frame::Native::Close()
+{
+    if (display != nullptr) {
+        x11::ErrorTrap trap(display);
+        if (windowSurface != nullptr) {
+            cairo_surface_finish(windowSurface);
+            cairo_surface_destroy(windowSurface);
+        }
+        if (window != 0 && !lost && !windowGone) XDestroyWindow(display, window);
+        // XCloseDisplay synchronises and runs cairo's clean-up of the connection, still trapped.
+        trap.Release();
+        XCloseDisplay(display);
+    }
+    if (backBuffer != nullptr) cairo_surface_destroy(backBuffer);
+    display = nullptr;
+    window = 0;
+    windowSurface = backBuffer = nullptr;
+}
+
+void Frame::Native::Paint(View& view)
+{
+    {
+        DrawContext context(backBuffer);
+        view.Draw(context);
+    }
+    cairo_t* cr = cairo_create(windowSurface);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(cr, backBuffer, 0, 0);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(windowSurface);
+    XFlush(display);
+}
+
+void Frame::Native::Dispatch(XEvent& event, View& view, bool& exposed)
+{
+    switch (event.type) {
+    case Expose:
+        if (event.xexpose.window == window) exposed = true;
+        break;
+    case DestroyNotify:
+        if (event.xdestroywindow.window == window) windowGone = true;
+        break;
+    case ButtonPress: {
+        const XButtonEvent& b = event.xbutton;
+        if (b.button >= 4 && b.button <= 5) {
+            view.OnWheel(b.x, b.y, b.button == 4 ? 1.0 : -1.0, ButtonState(b.state));
+            break;
+        }
+        const int bit = ButtonBit(b.button);
+        if (bit == 0) break;
+        const int buttons = ButtonState(b.state) | bit; // the state is the one before the press
+        if (bit == kExtraButton1 || bit == kExtraButton2) heldExtraButtons |= bit;
+        view.OnMouseDown(b.x, b.y, buttons);
+        break;
+    }
+    case ButtonRelease: {
+        const XButtonEvent& b = event.xbutton;
+        const int bit = ButtonBit(b.button);
+        if (bit == 0) break;
+        const int buttons = ButtonState(b.state) | bit;
+        heldExtraButtons &= ~bit;
+        view.OnMouseUp(b.x, b.y, buttons);
+        break;
+    }
+    case MotionNotify: {
+        // During a press X grabs the pointer for this window by itself, so motion keeps
+        // coming, relative to the window, while the pointer is outside.
+        const XMotionEvent& m = event.xmotion;
+        view.OnMouseMove(m.x, m.y, ButtonState(m.state));
+        break;
+    }
+    case KeyPress:
+        view.OnKeyDown(KeyFromEvent(event.xkey));
+        break;
+    case KeyRelease:
+        view.OnKeyUp(KeyFromEvent(event.xkey));
+        break;
+    default:
+        break;
+    }
+}
+
+Frame::Frame(std::uintptr_t parent, int width, int height, std::unique_ptr<View> view, const char* displayName)
+    : view_(std::move(view)), width_(std::max(width, 1)), height_(std::max(height, 1)),
+      native_(std::make_unique<Native>())
+{
+    if (parent != 0 && view_) native_->Open(static_cast<Window>(parent), width_, height_, displayName);
+}
+
+Frame::~Frame() { native_->Close(); }
+
+void Frame::Idle()
+{
+    Native& n = *native_;
+    if (!n.Usable()) return;
+    bool exposed = false;
+    x11::ErrorTrap trap(n.display);
+    // Only the events already there: a stream of motion cannot hold the host in one idle call.
+    for (int pending = XPending(n.display); pending > 0 && n.Usable(); --pending) {
+        XEvent event;
+        XNextEvent(n.display, &event);
+        n.Dispatch(event, *view_, exposed);
+    }
+    if (n.Usable() && (invalid_.exchange(false) || exposed)) n.Paint(*view_);
+}
+
+void Frame::Invalidate() { invalid_.store(true); }
+
+void Frame::PaintNow()
+{
+    Native& n = *native_;
+    if (!n.Usable()) return;
+    invalid_.store(false);
+    x11::ErrorTrap trap(n.display);
+    n.Paint(*view_);
+}
+
+bool Frame::KeyDown(const Key& key) { return view_ && view_->OnKeyDown(key); }
+
+bool Frame::KeyUp(const Key& key) { return view_ && view_->OnKeyUp(key); }
+
+bool Frame::HasWindow() const { return native_->Usable(); }
+
+std::uintptr_t Frame::WindowId() const { return HasWindow() ? native_->window : 0; }
+
+_XDisplay* Frame::XDisplay() const { return native_->display; }
+
+} // namespace gui
