@@ -75,6 +75,8 @@ fuzz: deps
 bench: build
 	$(BUILD_DIR)/bench/tolvanger_bench
 
+include mk/demo.mk
+
 install: build
 	cmake --install $(BUILD_DIR) --prefix $(VST_INSTALL_DIR)
 
