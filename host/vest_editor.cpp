@@ -38,24 +38,25 @@ void CVeSTEditor::idle()
     frame_->Idle();
 }
 
-bool CVeSTEditor::onKeyDown(int32_t character, int32_t virtualKey, int32_t modifiers)
+namespace {
+gui::Key HostKey(int32_t character, int32_t virtualKey, int32_t modifiers)
 {
-    if (!frame_) return false;
     gui::Key key;
     key.character = static_cast<std::uint32_t>(character);
     key.virtualKey = virtualKey;
     key.modifiers = modifiers;
-    return frame_->KeyDown(key);
+    return key;
+}
+} // namespace
+
+bool CVeSTEditor::onKeyDown(int32_t character, int32_t virtualKey, int32_t modifiers)
+{
+    return frame_ && frame_->KeyDown(HostKey(character, virtualKey, modifiers));
 }
 
 bool CVeSTEditor::onKeyUp(int32_t character, int32_t virtualKey, int32_t modifiers)
 {
-    if (!frame_) return false;
-    gui::Key key;
-    key.character = static_cast<std::uint32_t>(character);
-    key.virtualKey = virtualKey;
-    key.modifiers = modifiers;
-    return frame_->KeyUp(key);
+    return frame_ && frame_->KeyUp(HostKey(character, virtualKey, modifiers));
 }
 
 bool CVeSTEditor::Redraw()

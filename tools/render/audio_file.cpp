@@ -1,4 +1,5 @@
 #include "tools/render/audio_file.h"
+#include "tools/render/file_names.h"
 
 #include <sys/stat.h>
 
@@ -56,17 +57,6 @@ constexpr Container kContainers[] = {
     {"wav", SF_FORMAT_WAV, "WAV"},    {"flac", SF_FORMAT_FLAC, "FLAC"}, {"aif", SF_FORMAT_AIFF, "AIFF"},
     {"aiff", SF_FORMAT_AIFF, "AIFF"}, {"ogg", SF_FORMAT_OGG, "Ogg"},
 };
-
-std::string Extension(const std::string& path)
-{
-    const auto slash = path.rfind('/');
-    const auto dot = path.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-    std::string extension = path.substr(dot + 1);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension;
-}
 
 int Subtype(SampleFormat format)
 {

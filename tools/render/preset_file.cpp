@@ -1,4 +1,5 @@
 #include "tools/render/preset_file.h"
+#include "tools/render/file_names.h"
 
 #include <algorithm>
 #include <bit>
@@ -153,17 +154,6 @@ void LoadParameterBank(hostkit::PluginInstance& plugin, const Bytes& bank, const
         LoadParameterProgram(plugin, records[i], path);
     }
     if (current >= 0 && current < effect->numPrograms) plugin.Dispatch(effSetProgram, 0, current);
-}
-
-std::string Extension(const std::string& path)
-{
-    const auto slash = path.rfind('/');
-    const auto dot = path.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-    std::string extension = path.substr(dot + 1);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension;
 }
 
 std::string ProgramName(const std::string& path)
