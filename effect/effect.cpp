@@ -114,8 +114,3 @@ void TVexlEffect::DoSerialize()
     }
 }
 
-void TVexlEffect::DoSlider() {}
-void TVexlEffect::DoBlock() {}
-void TVexlEffect::DoSample() {}
-void TVexlEffect::DoInit() {}
-void TVexlEffect::DoGraphics() {}

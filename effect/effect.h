@@ -4,6 +4,7 @@
 
 #include <type_traits>
 
+#include "effect/band_path.h"
 #include "effect/dsp_variables.h"
 #include "effect/editor_variables.h"
 #include "runtime/vexl.h"
@@ -21,6 +22,10 @@ public:
     void DoGraphics() override;
     void DoSerialize() override;
 
+    // Turns the slider values into the band path's settings. The slider section runs it,
+    // and so does the drawing section right after it changes a slider (any thread).
+    void UpdateCoefficients();
+
     // Working copies of the host values.
     SharedValue srate;
     SharedValue numChannels;
@@ -37,8 +42,24 @@ public:
     EditorVariables editor;
 
 private:
+    // Working copies of the runtime's host values.
+    void RefreshHostCopies() noexcept
+    {
+        srate = hostSampleRate;
+        numChannels = hostInputs;
+        samplesBlock = hostBlockSize;
+        tempo = hostTempo;
+        tsNum = hostTimeSigNumerator;
+        tsDenom = hostTimeSigDenominator;
+    }
+
     // The editor's layout and colour constants, set by the init section.
     void InitEditorConstants();
     void ResetVariables() noexcept;
     void DefineStrings();
+
+    // The audio thread's addressing of the delay lines in script memory.
+    DelayLineMemory lineMemory_{Memory()};
+    // How often the init section ran; it numbers the delay-line epochs.
+    uint64_t initCount_ = 0;
 };

@@ -1,0 +1,85 @@
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "effect/effect.h"
+#include "runtime/host_services.h"
+
+namespace {
+
+double FiniteOrZero(double v) { return std::isfinite(v) ? v : 0.0; }
+
+// c(t): the smoothing coefficient of a one-pole with time constant t seconds.
+double TimeCoefficient(double t, double fs) { return std::exp(-1.0 / (t * fs)); }
+
+// w(f): the low-pass coefficient of a one-pole with corner frequency f Hz.
+double CornerCoefficient(double f, double fs) { return 1.0 - std::exp(-2.0 * std::numbers::pi * f / fs); }
+
+} // namespace
+
+void TVexlEffect::DoInit()
+{
+    hostSampleRate = FiniteOrZero(HostSampleRate(hostObject));
+    hostInputs = FiniteOrZero(HostNumInputs(hostObject));
+    hostBlockSize = FiniteOrZero(HostBlockSize(hostObject));
+    hostTempo = FiniteOrZero(HostTempo(hostObject));
+    RefreshHostCopies();
+    redrawRate = 30.0;
+    editor.colourRed = 0.0;
+    editor.colourGreen = 0.0;
+    editor.colourBlue = 0.0;
+    editor.colourAlpha = 0.0;
+
+    const double fs = srate;
+    dsp.attack0005 = TimeCoefficient(0.0005, fs);
+    dsp.release002 = TimeCoefficient(0.02, fs);
+    dsp.attack005 = TimeCoefficient(0.05, fs);
+    dsp.release01 = TimeCoefficient(0.1, fs);
+    dsp.dbFactor = 0.11512925464970229;
+    dsp.meanSquareCoef = 1.0 - std::exp(-1.0 / (1.666 * fs));
+
+    dsp.monoBlockLimit = 64.0;
+    dsp.silenceLimit = 1024.0;
+
+    const double lookahead = std::floor(fs / 44100.0 * 64.0);
+    dsp.lookahead = lookahead;
+    dsp.latency = 2.0 * lookahead;
+
+    // Line i sits at i * fs, one second of samples from the next. Its slots are made
+    // here, so the audio thread finds every block it needs already in place. A line
+    // that a lower rate just shortened still has its position beyond the new length
+    // for one step; that slot is made as well.
+    for (int i = 0; i < kDelayLineCount; ++i) {
+        DelayLine& line = dsp.lines[i];
+        const double length = lookahead > fs ? fs : lookahead;
+        line.length = length;
+        line.writeBase = i * fs;
+        line.readBase = i * fs;
+        const double last = std::max(length, static_cast<double>(line.position));
+        // Bounded like a script loop, against absurd rates.
+        for (int p = 0; p <= last && p < 1000000; ++p) {
+            MemoryCell(line.writeBase + p);
+            MemoryCell(line.readBase + p);
+        }
+    }
+
+    const double punchFrequency[kBandCount] = {20.0, 40.0, 20.0, 10.0};
+    for (int b = 0; b < kBandCount; ++b)
+        dsp.punchCoef[b] = CornerCoefficient(punchFrequency[b], fs);
+    for (BandPathChannel& channel : dsp.channel)
+        for (BandCompressor& compressor : channel.compressor)
+            compressor.punchGain = 1.0;
+
+    for (BandPathChannel& channel : dsp.channel) {
+        BandSplitter& s = channel.splitter;
+        for (SharedValue& z : s.z)
+            z = 0.0;
+        s.a80 = CornerCoefficient(80.0, fs);
+        s.a600 = CornerCoefficient(600.0, fs);
+        s.a6000 = CornerCoefficient(6000.0, fs);
+    }
+
+    InitEditorConstants();
+
+    dsp.delayLineEpoch = static_cast<double>(++initCount_);
+}
