@@ -7,6 +7,8 @@
 // Called on the audio thread once per processing call, before its first frame.
 void TVexlEffect::DoBlock()
 {
+    RecoverNonFiniteChannels();
+
     const double latency = dsp.latency;
     if (!(std::fabs(latency - dsp.reportedLatency) < 0.00001)) {
         dsp.reportedLatency = latency;
@@ -33,13 +35,15 @@ void TVexlEffect::DoBlock()
         if (c == 1 && monoInput) break;
         for (int b = 0; b < kBandCount; ++b) {
             SharedValue& meter = dsp.compMeter[c][b];
-            meter = std::min(static_cast<double>(meter), 1.0 / dsp.channel[c].compressor[b].gainDivisor);
+            const double lowest = std::min(static_cast<double>(meter), 1.0 / dsp.channel[c].compressor[b].gainDivisor);
+            meter = std::isfinite(lowest) ? lowest : 1.0;
         }
     }
     for (int b = 0; b < kBandCount; ++b) {
         const double activity = std::max(std::fabs(dsp.channel[0].shaper[b].transientGain),
                                          std::fabs(dsp.channel[1].shaper[b].transientGain));
-        dsp.transientMeter[b] = std::min(dsp.transientMeter[b] + 0.001, 1.0 / (1.0 + activity));
+        const double meter = std::min(dsp.transientMeter[b] + 0.001, 1.0 / (1.0 + activity));
+        dsp.transientMeter[b] = std::isfinite(meter) ? meter : 1.0;
     }
 
     // Mono detection on the last frame of the previous block; a silent left channel

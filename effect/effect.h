@@ -53,6 +53,9 @@ private:
         tsDenom = hostTimeSigDenominator;
     }
 
+    // Returns a channel whose band-path state went non-finite to its freshly started state.
+    void RecoverNonFiniteChannels() noexcept;
+
     // The editor's layout and colour constants, set by the init section.
     void InitEditorConstants();
     void ResetVariables() noexcept;

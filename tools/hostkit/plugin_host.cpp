@@ -66,7 +66,10 @@ intptr_t PluginInstance::Callback(AEffect* effect, int32_t opcode, int32_t index
 intptr_t PluginInstance::Answer(int32_t opcode, int32_t index, intptr_t value, void*, float)
 {
     std::lock_guard<std::mutex> lock(mutex_);
+    // A long render makes several calls per block: keep the recent ones only.
+    if (calls_.size() >= kKeptCalls) calls_.erase(calls_.begin(), calls_.begin() + kKeptCalls / 2);
     calls_.push_back(HostCall{opcode, index, value});
+    ++counts_[opcode];
     switch (opcode) {
     case audioMasterVersion:
         return hostVersion_;
@@ -163,15 +166,15 @@ std::vector<HostCall> PluginInstance::Calls() const
 int PluginInstance::CallCount(int32_t opcode) const
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    int n = 0;
-    for (const HostCall& call : calls_) n += call.opcode == opcode ? 1 : 0;
-    return n;
+    const auto it = counts_.find(opcode);
+    return it == counts_.end() ? 0 : it->second;
 }
 
 void PluginInstance::ClearCalls()
 {
     std::lock_guard<std::mutex> lock(mutex_);
     calls_.clear();
+    counts_.clear();
 }
 
 std::string DefaultPluginPath()

@@ -3,6 +3,7 @@
 // through its AEffect record. Tests, benchmarks and the command-line renderer use it.
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -73,6 +74,8 @@ public:
 
     // What audioMasterGetTime answers; none by default.
     void SetTimeInfo(std::optional<VstTimeInfo> info);
+    // The most recent calls (at most kKeptCalls) and how often each opcode came.
+    static constexpr size_t kKeptCalls = 4096;
     std::vector<HostCall> Calls() const;
     int CallCount(int32_t opcode) const;
     void ClearCalls();
@@ -86,6 +89,7 @@ private:
     intptr_t hostVersion_ = 2400;
     mutable std::mutex mutex_;
     std::vector<HostCall> calls_;
+    std::map<int32_t, int> counts_;
     std::optional<VstTimeInfo> timeInfo_;
     VstTimeInfo timeAnswer_{};
 };
