@@ -27,13 +27,15 @@ void FillRandom(double* cells, int32_t count, uint64_t seed)
 {
     std::mt19937_64 generator(seed);
     std::uniform_real_distribution<double> uniform(-1.0, 1.0);
-    for (int32_t i = 0; i < count; ++i) cells[i] = uniform(generator);
+    for (int32_t i = 0; i < count; ++i)
+        cells[i] = uniform(generator);
 }
 
 void Rescale(double* cells, int32_t count, int exponent)
 {
     const double factor = std::ldexp(1.0, exponent);
-    for (int32_t i = 0; i < count; ++i) cells[i] *= factor;
+    for (int32_t i = 0; i < count; ++i)
+        cells[i] *= factor;
 }
 
 int Log2(int32_t n) { return static_cast<int>(std::lround(std::log2(n))); }
@@ -114,8 +116,7 @@ void SpectralMdctForwardInverse(benchmark::State& state)
 }
 
 // The direct sums the tests use as reference, in double with a table of roots.
-void NaiveDft(const std::vector<double>& in, std::vector<double>& out, const std::vector<double>& roots,
-              int sign)
+void NaiveDft(const std::vector<double>& in, std::vector<double>& out, const std::vector<double>& roots, int sign)
 {
     const int64_t n = static_cast<int64_t>(in.size() / 2);
     for (int64_t k = 0; k < n; ++k) {
@@ -161,8 +162,7 @@ BENCHMARK(SpectralNaiveDftForwardInverse)->Arg(1024)->Unit(benchmark::kMicroseco
 class FftwComplex {
 public:
     explicit FftwComplex(int n)
-        : data_(fftw_alloc_complex(n)),
-          forward_(fftw_plan_dft_1d(n, data_, data_, FFTW_FORWARD, FFTW_MEASURE)),
+        : data_(fftw_alloc_complex(n)), forward_(fftw_plan_dft_1d(n, data_, data_, FFTW_FORWARD, FFTW_MEASURE)),
           backward_(fftw_plan_dft_1d(n, data_, data_, FFTW_BACKWARD, FFTW_MEASURE))
     {
         FillRandom(reinterpret_cast<double*>(data_), 2 * n, 6);

@@ -48,12 +48,12 @@ constexpr SliderRow kSliders[] = {
 
 // A block of script variables, set to 0 one value at a time so that a reset racing
 // with another thread stays free of data races.
-template <typename Block>
-void ZeroValues(Block& block) noexcept
+template <typename Block> void ZeroValues(Block& block) noexcept
 {
     static_assert(std::is_standard_layout_v<Block> && sizeof(Block) % sizeof(SharedValue) == 0);
     auto* values = reinterpret_cast<SharedValue*>(&block);
-    for (size_t i = 0; i < sizeof(Block) / sizeof(SharedValue); ++i) values[i] = 0.0;
+    for (size_t i = 0; i < sizeof(Block) / sizeof(SharedValue); ++i)
+        values[i] = 0.0;
 }
 
 } // namespace
@@ -86,7 +86,8 @@ void TVexlEffect::ResetVariables() noexcept
     tempo = 0;
     tsNum = 0;
     tsDenom = 0;
-    for (SharedValue& v : sliderValue) v = 0;
+    for (SharedValue& v : sliderValue)
+        v = 0;
     loopIndex = 0;
     ZeroValues(dsp);
     ZeroValues(editor);
@@ -113,4 +114,3 @@ void TVexlEffect::DoSerialize()
         if (loopIndex > 64.0) break;
     }
 }
-

@@ -21,8 +21,10 @@ struct FiniteCheck {
 bool ChannelIsFinite(const BandPathChannel& channel)
 {
     FiniteCheck check;
-    for (const SharedValue& z : channel.splitter.z) check.Add(z);
-    for (const SharedValue& band : channel.band) check.Add(band);
+    for (const SharedValue& z : channel.splitter.z)
+        check.Add(z);
+    for (const SharedValue& band : channel.band)
+        check.Add(band);
     for (const BandCompressor& c : channel.compressor) {
         check.Add(c.gainDivisor);
         check.Add(c.peakGain);
@@ -50,9 +52,11 @@ void TVexlEffect::RecoverNonFiniteChannels() noexcept
     for (int c = 0; c < kChannelCount; ++c) {
         BandPathChannel& channel = dsp.channel[c];
         if (ChannelIsFinite(channel)) continue;
-        for (SharedValue& z : channel.splitter.z) z = 0.0;
+        for (SharedValue& z : channel.splitter.z)
+            z = 0.0;
         channel.silentCount = 0.0;
-        for (SharedValue& band : channel.band) band = 0.0;
+        for (SharedValue& band : channel.band)
+            band = 0.0;
         for (BandCompressor& compressor : channel.compressor) {
             compressor.gainDivisor = 0.0;
             compressor.peakGain = 0.0;

@@ -113,8 +113,7 @@ int32_t SelectFont(CVeST* host, const std::string& family, int32_t size, int32_t
     if (sameSize && sameStyle) {
         context->SetFont(description);
     } else {
-        context->SetFont(std::make_shared<gui::Font>(description->Family(),
-                                                     size <= 0 ? description->PixelSize() : size,
+        context->SetFont(std::make_shared<gui::Font>(description->Family(), size <= 0 ? description->PixelSize() : size,
                                                      style == -1 ? description->Style() : style));
     }
     return 1;

@@ -169,8 +169,7 @@ void GetParameterDisplay(CVeST* host, int32_t index, char* text)
 
 // One frame at a time: the inputs of a frame are read before its outputs are written,
 // so hosts may process in place.
-template <typename Sample>
-void Process(CVeST* host, Sample** inputs, Sample** outputs, int32_t frames)
+template <typename Sample> void Process(CVeST* host, Sample** inputs, Sample** outputs, int32_t frames)
 {
     TVexl* e = Effect(host);
     if (!e) return;
@@ -198,9 +197,11 @@ void Process(CVeST* host, Sample** inputs, Sample** outputs, int32_t frames)
     for (int c = 0; c < channels; ++c)
         if (!inputs[c] || !outputs[c]) return;
     for (int32_t j = 0; j < frames; ++j) {
-        for (int c = channels - 1; c >= 0; --c) values[c] = static_cast<double>(inputs[c][j]);
+        for (int c = channels - 1; c >= 0; --c)
+            values[c] = static_cast<double>(inputs[c][j]);
         e->DoSample();
-        for (int c = channels - 1; c >= 0; --c) outputs[c][j] = static_cast<Sample>(values[c]);
+        for (int c = channels - 1; c >= 0; --c)
+            outputs[c][j] = static_cast<Sample>(values[c]);
     }
 }
 

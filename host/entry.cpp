@@ -4,10 +4,7 @@
 
 #define TOLVANGER_EXPORT extern "C" __attribute__((visibility("default")))
 
-TOLVANGER_EXPORT AEffect* VSTPluginMain(audioMasterCallback audioMaster)
-{
-    return CreatePluginInstance(audioMaster);
-}
+TOLVANGER_EXPORT AEffect* VSTPluginMain(audioMasterCallback audioMaster) { return CreatePluginInstance(audioMaster); }
 
 // Older hosts look for "main"; a C++ program may not define a function of that name,
 // so the same entry is given the symbol through an assembler label.

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-CVeST::CVeST(TVexl* effectObject, const VeSTCallbackTable& callbacks, audioMasterCallback master,
-             int32_t programs, int32_t params)
+CVeST::CVeST(TVexl* effectObject, const VeSTCallbackTable& callbacks, audioMasterCallback master, int32_t programs,
+             int32_t params)
     : AudioEffectX(master, programs, params), effect(effectObject), midiEventRing(kMidiRingSize, VstMidiEvent{}),
       table(callbacks)
 {
@@ -14,7 +14,8 @@ CVeST::CVeST(TVexl* effectObject, const VeSTCallbackTable& callbacks, audioMaste
 
 CVeST::~CVeST()
 {
-    for (auto& font : fontCache) font.reset();
+    for (auto& font : fontCache)
+        font.reset();
     if (table.destroy) table.destroy(this);
     effect = nullptr;
     std::vector<VstMidiEvent>().swap(midiEventRing);
@@ -106,10 +107,7 @@ bool CVeST::getEffectName(char* name) { return table.getEffectName && table.getE
 
 bool CVeST::getVendorString(char* text) { return table.getVendorString && table.getVendorString(this, text) != 0; }
 
-bool CVeST::getProductString(char* text)
-{
-    return table.getProductString && table.getProductString(this, text) != 0;
-}
+bool CVeST::getProductString(char* text) { return table.getProductString && table.getProductString(this, text) != 0; }
 
 int32_t CVeST::getVendorVersion() { return table.getVendorVersion ? table.getVendorVersion(this) : 0; }
 

@@ -19,8 +19,8 @@ bool CVeSTEditor::open(void* parentWindow)
     close();
     auto view = std::make_unique<CVeSTView>(hostObject, width, height);
     CVeSTView* raw = view.get();
-    frame_ = std::make_unique<gui::Frame>(reinterpret_cast<std::uintptr_t>(parentWindow), width, height,
-                                          std::move(view));
+    frame_ =
+        std::make_unique<gui::Frame>(reinterpret_cast<std::uintptr_t>(parentWindow), width, height, std::move(view));
     view_ = raw;
     return true;
 }

@@ -6,8 +6,7 @@
 
 struct AEffect;
 
-using audioMasterCallback = intptr_t (*)(AEffect*, int32_t opcode, int32_t index, intptr_t value, void* ptr,
-                                         float opt);
+using audioMasterCallback = intptr_t (*)(AEffect*, int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
 using AEffectDispatcherProc = intptr_t (*)(AEffect*, int32_t opcode, int32_t index, intptr_t value, void* ptr,
                                            float opt);
 using AEffectProcessProc = void (*)(AEffect*, float** inputs, float** outputs, int32_t frames);
@@ -51,7 +50,8 @@ struct AEffect {
     char future[56];
 };
 
-static_assert(sizeof(void*) != 8 || (sizeof(AEffect) == 192 && offsetof(AEffect, initialDelay) == 80), "AEffect layout");
+static_assert(sizeof(void*) != 8 || (sizeof(AEffect) == 192 && offsetof(AEffect, initialDelay) == 80),
+              "AEffect layout");
 
 enum AEffectFlags : int32_t {
     effFlagsHasEditor = 1 << 0,

@@ -28,8 +28,8 @@ class CVexlDescription : public CVexlSamples {
 public:
     // Appends a definition and answers its parameter index. The constructor of the
     // effect calls it; the list never changes afterwards.
-    int AddSlider(int32_t number, SharedValue* mirror, double defaultValue, double minimum, double maximum,
-                  double step, const std::string& folder, const std::string& spare, const std::string& label,
+    int AddSlider(int32_t number, SharedValue* mirror, double defaultValue, double minimum, double maximum, double step,
+                  const std::string& folder, const std::string& spare, const std::string& label,
                   const std::string& name);
     // Appends an option text to the definition appended last.
     void AddSliderOption(const std::string& text);

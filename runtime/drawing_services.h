@@ -22,8 +22,8 @@ double MeasureText(CVeST* host, const std::string& text);
 // Style 0 outline, 1 filled, 2 both.
 int32_t DrawRectangle(CVeST* host, double x1, double y1, double x2, double y2, int32_t style);
 // Alignment 0 left, 1 centre, 2 right; the opaque flag is not used.
-int32_t DrawTextInRect(CVeST* host, const std::string& text, double x1, double y1, double x2, double y2,
-                       int32_t opaque, int32_t alignment);
+int32_t DrawTextInRect(CVeST* host, const std::string& text, double x1, double y1, double x2, double y2, int32_t opaque,
+                       int32_t alignment);
 // Makes the family current through the host object's font cache.
 int32_t SelectFont(CVeST* host, const std::string& family, int32_t size, int32_t style);
 

@@ -3,8 +3,7 @@
 namespace {
 
 // Position k receives the value at t[k], following each cycle from its leader.
-void GatherAlongCycles(double* x, const std::vector<int32_t>& t,
-                       const std::vector<int32_t>& leaders) noexcept
+void GatherAlongCycles(double* x, const std::vector<int32_t>& t, const std::vector<int32_t>& leaders) noexcept
 {
     for (const int32_t leader : leaders) {
         const double keptRe = x[2 * leader], keptIm = x[2 * leader + 1];
@@ -20,8 +19,7 @@ void GatherAlongCycles(double* x, const std::vector<int32_t>& t,
 }
 
 // The value at position k moves to t[k]: the inverse of GatherAlongCycles.
-void ScatterAlongCycles(double* x, const std::vector<int32_t>& t,
-                        const std::vector<int32_t>& leaders) noexcept
+void ScatterAlongCycles(double* x, const std::vector<int32_t>& t, const std::vector<int32_t>& leaders) noexcept
 {
     for (const int32_t leader : leaders) {
         double carriedRe = x[2 * leader], carriedIm = x[2 * leader + 1];
@@ -48,9 +46,17 @@ void MemoryFft(CVexlMemory& memory, int32_t index, int32_t size, int32_t mode)
     double* x = BlockCells(memory, index);
     const FftTables& tables = GetFftTables();
     switch (mode) {
-    case 0: SplitRadixForward(x, log2Size, tables); break;
-    case 1: SplitRadixInverse(x, log2Size, tables); break;
-    case 4: GatherAlongCycles(x, tables.reorder[log2Size], tables.cycleLeaders[log2Size]); break;
-    case 5: ScatterAlongCycles(x, tables.reorder[log2Size], tables.cycleLeaders[log2Size]); break;
+    case 0:
+        SplitRadixForward(x, log2Size, tables);
+        break;
+    case 1:
+        SplitRadixInverse(x, log2Size, tables);
+        break;
+    case 4:
+        GatherAlongCycles(x, tables.reorder[log2Size], tables.cycleLeaders[log2Size]);
+        break;
+    case 5:
+        ScatterAlongCycles(x, tables.reorder[log2Size], tables.cycleLeaders[log2Size]);
+        break;
     }
 }

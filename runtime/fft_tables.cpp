@@ -42,7 +42,8 @@ void BuildReorder(FftTables& tables)
         const int32_t half = size / 2, quarter = size / 4;
         std::vector<int32_t>& o = order[m];
         o.resize(size);
-        for (int32_t i = 0; i < half; ++i) o[i] = 2 * order[m - 1][i];
+        for (int32_t i = 0; i < half; ++i)
+            o[i] = 2 * order[m - 1][i];
         for (int32_t j = 0; j < quarter; ++j) {
             o[half + j] = 4 * order[m - 2][j] + 1;
             o[half + quarter + j] = (size - 1) & (4 * order[m - 2][j] - 1);
@@ -52,7 +53,8 @@ void BuildReorder(FftTables& tables)
         const int32_t size = 1 << m;
         std::vector<int32_t>& t = tables.reorder[m];
         t.assign(size, 0);
-        for (int32_t i = 1; i < size; ++i) t[size - order[m][i]] = i;
+        for (int32_t i = 1; i < size; ++i)
+            t[size - order[m][i]] = i;
     }
 }
 
@@ -64,7 +66,8 @@ void BuildCycleLeaders(FftTables& tables)
         for (int32_t start = 0; start < static_cast<int32_t>(t.size()); ++start) {
             if (seen[start] || t[start] == start) continue;
             tables.cycleLeaders[m].push_back(start);
-            for (int32_t k = start; !seen[k]; k = t[k]) seen[k] = true;
+            for (int32_t k = start; !seen[k]; k = t[k])
+                seen[k] = true;
         }
     }
 }

@@ -8,7 +8,8 @@ CVexlFiles::CVexlFiles() : fileHandles(1) {}
 
 CVexlFiles::~CVexlFiles()
 {
-    for (const FileHandle& handle : fileHandles) WriteOut(handle);
+    for (const FileHandle& handle : fileHandles)
+        WriteOut(handle);
 }
 
 void CVexlFiles::WriteOut(const FileHandle& handle)

@@ -40,9 +40,11 @@ void BuildPlan(MdctPlan& plan, int log2n)
     const int32_t n = 1 << log2n;
     const double pi = std::numbers::pi;
     plan.scale = 4.0 / n;
-    for (int32_t i = 0; i < n / 2; ++i) plan.window[i] = std::sin(pi * (i + 0.5) / n);
+    for (int32_t i = 0; i < n / 2; ++i)
+        plan.window[i] = std::sin(pi * (i + 0.5) / n);
     if (log2n == kDirectLog) {
-        for (int32_t m = 0; m < 4 * n; ++m) plan.rotation[m] = std::cos(pi * m / (2 * n));
+        for (int32_t m = 0; m < 4 * n; ++m)
+            plan.rotation[m] = std::cos(pi * m / (2 * n));
     } else {
         for (int32_t m = 0; m < n / 4; ++m) {
             const double phi = pi * (m + 0.125) / (n / 2);
@@ -67,7 +69,8 @@ double Window(const MdctPlan& plan, int32_t n, int32_t i) noexcept
 void DirectForward(double* x, int32_t n, const MdctPlan& plan, double* scratch) noexcept
 {
     const int32_t mask = 4 * n - 1;
-    for (int32_t j = 0; j < n; ++j) scratch[j] = x[j] * Window(plan, n, j);
+    for (int32_t j = 0; j < n; ++j)
+        scratch[j] = x[j] * Window(plan, n, j);
     for (int32_t k = 0; k < n / 2; ++k) {
         double sum = 0.0;
         for (int32_t j = 0; j < n; ++j)
@@ -79,7 +82,8 @@ void DirectForward(double* x, int32_t n, const MdctPlan& plan, double* scratch) 
 void DirectInverse(double* x, int32_t n, const MdctPlan& plan, double* scratch) noexcept
 {
     const int32_t mask = 4 * n - 1;
-    for (int32_t k = 0; k < n / 2; ++k) scratch[k] = x[k];
+    for (int32_t k = 0; k < n / 2; ++k)
+        scratch[k] = x[k];
     for (int32_t i = 0; i < n; ++i) {
         double sum = 0.0;
         for (int32_t k = 0; k < n / 2; ++k)
@@ -157,10 +161,14 @@ void MemoryMdct(CVexlMemory& memory, int32_t index, int32_t size, int32_t direct
     double scratch[kScratchSize];
     const bool forward = (direction & 0xFF) == 0;
     if (log2n == kDirectLog) {
-        if (forward) DirectForward(x, n, plan, scratch);
-        else DirectInverse(x, n, plan, scratch);
+        if (forward)
+            DirectForward(x, n, plan, scratch);
+        else
+            DirectInverse(x, n, plan, scratch);
     } else {
-        if (forward) FastForward(x, log2n, plan, scratch);
-        else FastInverse(x, log2n, plan, scratch);
+        if (forward)
+            FastForward(x, log2n, plan, scratch);
+        else
+            FastInverse(x, log2n, plan, scratch);
     }
 }

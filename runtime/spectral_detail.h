@@ -7,10 +7,7 @@
 #include "runtime/spectral.h"
 
 // log2 of the largest power of two not above size, or -1 for a size below 1.
-inline int FloorLog2(int32_t size) noexcept
-{
-    return size < 1 ? -1 : std::bit_width(static_cast<uint32_t>(size)) - 1;
-}
+inline int FloorLog2(int32_t size) noexcept { return size < 1 ? -1 : std::bit_width(static_cast<uint32_t>(size)) - 1; }
 
 // Whether the cells [index, index + cells) lie inside the block holding index. Ranges
 // that would cross the end of a block are left alone: nothing is read or written.

@@ -157,17 +157,20 @@ inline void Inverse16(double* x) noexcept
 // One pass over the groups j = 0 .. q - 1 with the rotation factors w^j. Passes up to
 // 512 points read them straight from the table; larger ones store the first eighth of
 // the turn only: w^(q - k) is w^k with cosine and sine swapped, and w^(q/2) is √½ (1 + i).
-template <int Log, bool Merge>
-[[gnu::always_inline]] inline void Pass(double* x, const double* rot) noexcept
+template <int Log, bool Merge> [[gnu::always_inline]] inline void Pass(double* x, const double* rot) noexcept
 {
     constexpr int32_t q = (1 << Log) / 4;
-    const auto step = [x]<bool Unit = false>(int32_t j, Rotation w) {
-        if constexpr (Merge) MergeButterfly<Unit>(x, j, q, w);
-        else SplitButterfly<Unit>(x, j, q, w);
+    const auto step = [x]<bool Unit = false>(int32_t j, Rotation w)
+    {
+        if constexpr (Merge)
+            MergeButterfly<Unit>(x, j, q, w);
+        else
+            SplitButterfly<Unit>(x, j, q, w);
     };
     step.template operator()<true>(0, kUnit);
     if constexpr ((1 << Log) <= 512) {
-        for (int32_t j = 1; j < q; ++j) step(j, Rotation{rot[2 * j - 2], rot[2 * j - 1]});
+        for (int32_t j = 1; j < q; ++j)
+            step(j, Rotation{rot[2 * j - 2], rot[2 * j - 1]});
     } else {
         for (int32_t k = 1; k < q / 2; ++k) {
             const double c = rot[2 * k - 2], s = rot[2 * k - 1];
@@ -178,8 +181,7 @@ template <int Log, bool Merge>
     }
 }
 
-template <int Log>
-void Forward(double* x, const FftTables& tables) noexcept
+template <int Log> void Forward(double* x, const FftTables& tables) noexcept
 {
     if constexpr (Log == 1) {
         Forward2(x);
@@ -198,8 +200,7 @@ void Forward(double* x, const FftTables& tables) noexcept
     }
 }
 
-template <int Log>
-void Inverse(double* x, const FftTables& tables) noexcept
+template <int Log> void Inverse(double* x, const FftTables& tables) noexcept
 {
     if constexpr (Log == 1) {
         Forward2(x); // its own mirror
@@ -237,12 +238,6 @@ constexpr auto kInverse = InversePasses(std::make_integer_sequence<int, FftTable
 
 } // namespace
 
-void SplitRadixForward(double* x, int log2Size, const FftTables& tables) noexcept
-{
-    kForward[log2Size - 1](x, tables);
-}
+void SplitRadixForward(double* x, int log2Size, const FftTables& tables) noexcept { kForward[log2Size - 1](x, tables); }
 
-void SplitRadixInverse(double* x, int log2Size, const FftTables& tables) noexcept
-{
-    kInverse[log2Size - 1](x, tables);
-}
+void SplitRadixInverse(double* x, int log2Size, const FftTables& tables) noexcept { kInverse[log2Size - 1](x, tables); }

@@ -12,16 +12,15 @@ using testing_support::CountingInstance;
 
 namespace {
 
-template <typename Sample>
-std::vector<Sample> Ramp(int n, double scale)
+template <typename Sample> std::vector<Sample> Ramp(int n, double scale)
 {
     std::vector<Sample> v(n);
-    for (int i = 0; i < n; ++i) v[i] = static_cast<Sample>(std::sin(0.37 * i) * scale + 1e-3 * i);
+    for (int i = 0; i < n; ++i)
+        v[i] = static_cast<Sample>(std::sin(0.37 * i) * scale + 1e-3 * i);
     return v;
 }
 
-template <typename Sample>
-void ExpectPassThrough(bool inPlace)
+template <typename Sample> void ExpectPassThrough(bool inPlace)
 {
     CountingInstance p;
     p.Dispatch(effOpen);
@@ -84,7 +83,8 @@ TEST(AudioEntry, BlockAndSampleCountsOverManyCalls)
     CountingInstance p;
     std::vector<double> a(64), b(64);
     double* io[2] = {a.data(), b.data()};
-    for (int frames : {1, 64, 17, 0, 3}) p.aeffect->processDoubleReplacing(p.aeffect, io, io, frames);
+    for (int frames : {1, 64, 17, 0, 3})
+        p.aeffect->processDoubleReplacing(p.aeffect, io, io, frames);
     EXPECT_EQ(p.effect->blockRuns, 5);
     EXPECT_EQ(p.effect->sampleRuns, 1 + 64 + 17 + 3);
 }

@@ -53,8 +53,10 @@ void ExpectRecoveryFrom(double bad, bool stereoMode, bool leftOnly)
         }
     }
     for (int c = 0; c < 2; ++c)
-        for (int b = 0; b < 4; ++b) EXPECT_TRUE(std::isfinite(damaged.dsp().compMeter[c][b]));
-    for (int b = 0; b < 4; ++b) EXPECT_TRUE(std::isfinite(damaged.dsp().transientMeter[b]));
+        for (int b = 0; b < 4; ++b)
+            EXPECT_TRUE(std::isfinite(damaged.dsp().compMeter[c][b]));
+    for (int b = 0; b < 4; ++b)
+        EXPECT_TRUE(std::isfinite(damaged.dsp().transientMeter[b]));
 }
 
 TEST(AudioRecovery, NaNInOneChannelOfMidSide) { ExpectRecoveryFrom(std::nan(""), false, true); }

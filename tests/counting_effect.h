@@ -34,7 +34,8 @@ public:
     void DoInit() override { ++initRuns; }
     void DoSerialize() override
     {
-        for (int k = 1; k <= 64; ++k) TransferValue(fileHandles[0], sliderValues[k]);
+        for (int k = 1; k <= 64; ++k)
+            TransferValue(fileHandles[0], sliderValues[k]);
     }
 
     int sliderRuns = 0;
@@ -49,8 +50,7 @@ inline intptr_t PlainHostCallback(AEffect*, int32_t opcode, int32_t, intptr_t, v
 }
 
 // Owns a CVeST around an effect of the runtime; closing goes through effClose like a host.
-template <typename Effect>
-struct HostedEffect {
+template <typename Effect> struct HostedEffect {
     HostedEffect()
     {
         auto* e = new Effect();

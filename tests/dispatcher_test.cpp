@@ -18,7 +18,7 @@ namespace {
 TEST(Dispatcher, IdentityAndVersionOpcodes)
 {
     auto p = NewInstance();
-    EXPECT_EQ(p->Dispatch(effIdentify), 0x4E764566);  // 'NvEf'
+    EXPECT_EQ(p->Dispatch(effIdentify), 0x4E764566); // 'NvEf'
     EXPECT_EQ(p->Dispatch(effGetPlugCategory), 0);
     EXPECT_EQ(p->Dispatch(effGetVendorVersion), 1000);
     EXPECT_EQ(p->Dispatch(effGetVstVersion), 2400);
@@ -35,7 +35,7 @@ TEST(Dispatcher, IdentityAndVersionOpcodes)
     EXPECT_EQ(p->Dispatch(effGetProductString, 0, 0, text), 1);
     std::memset(text, 'q', sizeof text);
     EXPECT_EQ(p->Dispatch(effGetProgramNameIndexed, 0, 0, text), 0);
-    EXPECT_EQ(text[0], 'q');  // nothing written
+    EXPECT_EQ(text[0], 'q'); // nothing written
 }
 
 TEST(Dispatcher, ProgramsCompareAsSignedIntegers)
@@ -58,9 +58,8 @@ TEST(Dispatcher, CanDoAcceptsOnlyReceivingMidiEvents)
     auto p = NewInstance();
     auto canDo = [&](const char* text) { return p->Dispatch(effCanDo, 0, 0, const_cast<char*>(text)); };
     EXPECT_EQ(canDo("receiveVstMidiEvent"), 1);
-    for (const char* no : {"receiveVstMidiEventX", "receiveVstMidiEven", "bypass", "sendVstEvents",
-                           "sendVstMidiEvent", "receiveVstEvents", "receiveVstTimeInfo", "offline",
-                           "midiProgramNames", ""})
+    for (const char* no : {"receiveVstMidiEventX", "receiveVstMidiEven", "bypass", "sendVstEvents", "sendVstMidiEvent",
+                           "receiveVstEvents", "receiveVstTimeInfo", "offline", "midiProgramNames", ""})
         EXPECT_EQ(canDo(no), -1) << no;
     EXPECT_EQ(p->Dispatch(effCanDo, 0, 0, nullptr), -1);
     // a short text at the very end of a page-like buffer is never read past its end
@@ -71,10 +70,53 @@ TEST(Dispatcher, CanDoAcceptsOnlyReceivingMidiEvents)
 TEST(Dispatcher, OtherOpcodesAnswerZero)
 {
     auto p = NewInstance();
-    for (int op : std::initializer_list<int>{effSetBypass, effStartProcess, effStopProcess, effSetProcessPrecision, effSetSpeakerArrangement,
-                   effGetInputProperties, effGetOutputProperties, effString2Parameter, effGetParameterProperties,
-                   effVendorSpecific, 9, 16, 17, 18, 20, 21, 28, 30, 31, 32, 36, 37, 38, 39, 40, 41, 43, 46,
-                   53, 54, 55, 57, 62, 64, 65, 66, 67, 68, 70, 74, 75, 76, 78, 79, 80, 1000, -1})
+    for (int op : std::initializer_list<int>{effSetBypass,
+                                             effStartProcess,
+                                             effStopProcess,
+                                             effSetProcessPrecision,
+                                             effSetSpeakerArrangement,
+                                             effGetInputProperties,
+                                             effGetOutputProperties,
+                                             effString2Parameter,
+                                             effGetParameterProperties,
+                                             effVendorSpecific,
+                                             9,
+                                             16,
+                                             17,
+                                             18,
+                                             20,
+                                             21,
+                                             28,
+                                             30,
+                                             31,
+                                             32,
+                                             36,
+                                             37,
+                                             38,
+                                             39,
+                                             40,
+                                             41,
+                                             43,
+                                             46,
+                                             53,
+                                             54,
+                                             55,
+                                             57,
+                                             62,
+                                             64,
+                                             65,
+                                             66,
+                                             67,
+                                             68,
+                                             70,
+                                             74,
+                                             75,
+                                             76,
+                                             78,
+                                             79,
+                                             80,
+                                             1000,
+                                             -1})
         EXPECT_EQ(p->Dispatch(op), 0) << op;
 }
 
@@ -131,12 +173,12 @@ VstMidiEvent Midi(int delta, char status)
 
 // A VstEvents list of any length.
 struct EventList {
-    explicit EventList(std::vector<VstEvent*> events)
-        : storage(sizeof(VstEvents) + events.size() * sizeof(VstEvent*))
+    explicit EventList(std::vector<VstEvent*> events) : storage(sizeof(VstEvents) + events.size() * sizeof(VstEvent*))
     {
         auto* list = reinterpret_cast<VstEvents*>(storage.data());
         list->numEvents = static_cast<int32_t>(events.size());
-        for (size_t i = 0; i < events.size(); ++i) list->events[i] = events[i];
+        for (size_t i = 0; i < events.size(); ++i)
+            list->events[i] = events[i];
     }
     VstEvents* get() { return reinterpret_cast<VstEvents*>(storage.data()); }
     std::vector<unsigned char> storage;
@@ -147,7 +189,7 @@ TEST(Dispatcher, MidiEventsFillTheRingAndWrapAtOneThousand)
     CountingInstance p;
     VstMidiEvent note = Midi(5, static_cast<char>(0x90));
     VstEvent other{};
-    other.type = 6;  // sysex: skipped
+    other.type = 6; // sysex: skipped
     std::vector<VstEvent*> events(1001, reinterpret_cast<VstEvent*>(&note));
     events.insert(events.begin() + 10, &other);
     EventList list(events);
@@ -165,7 +207,7 @@ TEST(Dispatcher, StoredMidiEventsReadBackInOrder)
     int32_t offset = -1, status = 0, d1 = 0, d2 = 0;
     EXPECT_EQ(HostReadMidiEvent(p.host, &offset, &status, &d1, &d2), 1);
     EXPECT_EQ(offset, 3);
-    EXPECT_EQ(status, -112);  // 0x90 as a signed byte
+    EXPECT_EQ(status, -112); // 0x90 as a signed byte
     EXPECT_EQ(d1, 60);
     EXPECT_EQ(d2, 100);
     EXPECT_EQ(HostReadMidiEvent(p.host, &offset, &status, &d1, &d2), 1);

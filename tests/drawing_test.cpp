@@ -164,7 +164,7 @@ TEST(Drawing, ImagesLoadOnceFromTheirFileAndDrawAtTheirOwnSize)
     EXPECT_EQ(d.context.ReadArgb(34, 25), 0xFF0000FFu);
     EXPECT_EQ(d.context.ReadArgb(35, 25), 0xFF000000u);
     EXPECT_EQ(d.context.ReadArgb(34, 26), 0xFF000000u);
-    EXPECT_EQ(d.e().drawX, 5.0);  // not moved
+    EXPECT_EQ(d.e().drawX, 5.0); // not moved
     EXPECT_EQ(d.e().imageTable[7].width, 30.0);
 
     // a missing image draws nothing, is logged once and never retried
@@ -173,7 +173,8 @@ TEST(Drawing, ImagesLoadOnceFromTheirFileAndDrawAtTheirOwnSize)
     d.e().DrawImage(8);
     EXPECT_EQ(LogLines(), 1);
     EXPECT_EQ(d.e().imageTable[8].width, 0.0);
-    for (int x = 95; x < 110; ++x) EXPECT_EQ(d.context.ReadArgb(x, 8), 0xFF000000u);
+    for (int x = 95; x < 110; ++x)
+        EXPECT_EQ(d.context.ReadArgb(x, 8), 0xFF000000u);
     // no file name: an empty record and no log line
     d.e().DrawImage(3);
     EXPECT_EQ(LogLines(), 1);
@@ -196,10 +197,10 @@ TEST(Drawing, EveryServiceAnswersZeroWithoutAContext)
     EXPECT_EQ(DrawBitmap(host, nullptr, 0, 0, 5, 5, 0, 0), 0);
     EXPECT_TRUE(host->fontCache.empty());
     int32_t w = 0, h = 0;
-    EXPECT_EQ(EditorSize(host, &w, &h), 1);  // works without a context
+    EXPECT_EQ(EditorSize(host, &w, &h), 1); // works without a context
     EXPECT_EQ(w, 890);
     EXPECT_EQ(h, 550);
-    EXPECT_EQ(Redraw(host), 0);  // no view while the editor is closed
+    EXPECT_EQ(Redraw(host), 0); // no view while the editor is closed
     for (CVeST* none : {static_cast<CVeST*>(nullptr)}) {
         EXPECT_EQ(EditorSize(none, &w, &h), 0);
         EXPECT_EQ(CreateBitmapHolder(none), nullptr);

@@ -116,7 +116,7 @@ TEST_F(EditorWindow, OpensPaintsAndReopens)
     EXPECT_GT(p.effect->frames, 0);
     EXPECT_EQ(PixelOfEditor(10, 10), 0x336699u);
     const BitmapHolder* holder = p.effect->imageTable[0].holder;
-    EXPECT_EQ(p.effect->imageTable[0].width, 890.0);  // the skin from the library's resources
+    EXPECT_EQ(p.effect->imageTable[0].width, 890.0); // the skin from the library's resources
 
     p.Dispatch(effEditClose);
     const int framesWhenClosed = p.effect->frames;
@@ -127,7 +127,7 @@ TEST_F(EditorWindow, OpensPaintsAndReopens)
     IdleFor(200);
     EXPECT_GT(p.effect->frames, framesWhenClosed);
     EXPECT_EQ(PixelOfEditor(20, 20), 0x336699u);
-    EXPECT_EQ(p.effect->imageTable[0].holder, holder);  // loaded once, reused
+    EXPECT_EQ(p.effect->imageTable[0].holder, holder); // loaded once, reused
 }
 
 TEST_F(EditorWindow, RedrawsAtMostThirtyTimesASecond)
@@ -154,7 +154,7 @@ TEST_F(EditorWindow, CarelessOpensAndClosesAreHarmless)
     p.Dispatch(effEditClose);
     IdleFor(20);
     char key = 'a';
-    EXPECT_EQ(p.Dispatch(effEditKeyDown, key, 0, nullptr, 0), 0);  // closed: nothing handles it
+    EXPECT_EQ(p.Dispatch(effEditKeyDown, key, 0, nullptr, 0), 0); // closed: nothing handles it
     EXPECT_EQ(p.Dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(parent)), 1);
     EXPECT_EQ(p.Dispatch(effEditKeyDown, key, 0, nullptr, 0), 1);
     EXPECT_EQ(p.Dispatch(effEditKeyUp, key, 0, nullptr, 0), 1);
@@ -181,7 +181,7 @@ TEST_F(EditorWindow, DragOutsideTheWindowKeepsReportingTheMouse)
     const KeyCode shift = XKeysymToKeycode(display, XStringToKeysym("Shift_L"));
     XTestFakeKeyEvent(display, shift, True, 0);
     XTestFakeButtonEvent(display, 1, True, 0);
-    XTestFakeKeyEvent(display, shift, False, 0);  // the mask is latched at the press
+    XTestFakeKeyEvent(display, shift, False, 0); // the mask is latched at the press
     IdleFor(80);
     EXPECT_EQ(p.effect->mouseButtons, 9.0);
     XTestFakeMotionEvent(display, screen, rootX - 40, rootY + 120, 0);
@@ -200,7 +200,8 @@ TEST_F(EditorWindow, DragOutsideTheWindowKeepsReportingTheMouse)
     EXPECT_EQ(p.effect->mouseX, 300.0);
     EXPECT_EQ(p.effect->redrawRate, 30.0);
     bool sawNegativeWhileHeld = false;
-    for (const MouseSeen& m : p.effect->seen) sawNegativeWhileHeld |= m.x < 0 && m.buttons == 9.0;
+    for (const MouseSeen& m : p.effect->seen)
+        sawNegativeWhileHeld |= m.x < 0 && m.buttons == 9.0;
     EXPECT_TRUE(sawNegativeWhileHeld);
 }
 #endif

@@ -64,7 +64,7 @@ TEST(Lifecycle, HostLikeOrdersOfOpenMainsAndClose)
     {
         auto p = NewInstance();
         ASSERT_TRUE(p);
-        EXPECT_EQ(p->Dispatch(effClose), 1);  // close without open
+        EXPECT_EQ(p->Dispatch(effClose), 1); // close without open
     }
     {
         auto p = NewInstance();

@@ -22,16 +22,16 @@ struct Expected {
 
 // Written out from the parameter table: default, range and option texts of each slider.
 constexpr Expected kDefaults[30] = {
-    {"LO Compress", 0.375f, "15.00"},  {"LM Compress", 0.375f, "15.00"}, {"HM Compress", 0.375f, "15.00"},
-    {"HI Compress", 0.375f, "15.00"},  {"Compressor", 1.0f, "On"},       {"LO Transient", 0.5f, "0.00"},
-    {"LM Transient", 0.5f, "0.00"},    {"HM Transient", 0.5f, "0.00"},   {"HI Transient", 0.5f, "0.00"},
-    {"Transient", 1.0f, "On"},         {"LO Gain", 0.5f, "0.00"},        {"LM Gain", 0.5f, "0.00"},
-    {"HM Gain", 0.5f, "0.00"},         {"HI Gain", 0.5f, "0.00"},        {"EQ", 1.0f, "On"},
-    {"LO Solo", 0.0f, "Off"},          {"LM Solo", 0.0f, "Off"},         {"HM Solo", 0.0f, "Off"},
-    {"HI Solo", 0.0f, "Off"},          {"LO Bypass", 0.0f, "Off"},       {"LM Bypass", 0.0f, "Off"},
-    {"HM Bypass", 0.0f, "Off"},        {"HI Bypass", 0.0f, "Off"},       {"Inertia", 0.5f, "0.50"},
-    {"Punch", 0.0f, "Off"},            {"M-S Balance", 0.5f, "0.00"},    {"Stereo/M-S", 1.0f, "M-S"},
-    {"Mix Level", 0.0f, "0dBfs"},      {"Input", 0.5f, "0.00"},          {"Output", 0.5f, "0.00"},
+    {"LO Compress", 0.375f, "15.00"}, {"LM Compress", 0.375f, "15.00"}, {"HM Compress", 0.375f, "15.00"},
+    {"HI Compress", 0.375f, "15.00"}, {"Compressor", 1.0f, "On"},       {"LO Transient", 0.5f, "0.00"},
+    {"LM Transient", 0.5f, "0.00"},   {"HM Transient", 0.5f, "0.00"},   {"HI Transient", 0.5f, "0.00"},
+    {"Transient", 1.0f, "On"},        {"LO Gain", 0.5f, "0.00"},        {"LM Gain", 0.5f, "0.00"},
+    {"HM Gain", 0.5f, "0.00"},        {"HI Gain", 0.5f, "0.00"},        {"EQ", 1.0f, "On"},
+    {"LO Solo", 0.0f, "Off"},         {"LM Solo", 0.0f, "Off"},         {"HM Solo", 0.0f, "Off"},
+    {"HI Solo", 0.0f, "Off"},         {"LO Bypass", 0.0f, "Off"},       {"LM Bypass", 0.0f, "Off"},
+    {"HM Bypass", 0.0f, "Off"},       {"HI Bypass", 0.0f, "Off"},       {"Inertia", 0.5f, "0.50"},
+    {"Punch", 0.0f, "Off"},           {"M-S Balance", 0.5f, "0.00"},    {"Stereo/M-S", 1.0f, "M-S"},
+    {"Mix Level", 0.0f, "0dBfs"},     {"Input", 0.5f, "0.00"},          {"Output", 0.5f, "0.00"},
 };
 
 TEST(Parameters, FreshInstanceShowsNamesDefaultsAndTexts)
@@ -52,14 +52,14 @@ TEST(Parameters, FreshInstanceShowsNamesDefaultsAndTexts)
 TEST(Parameters, SetValuesAreQuantisedToTheStepCountedFromZero)
 {
     auto p = NewInstance();
-    p->SetParameter(0, 0.39f);  // 15.6 dB rounds to 16
+    p->SetParameter(0, 0.39f); // 15.6 dB rounds to 16
     EXPECT_EQ(p->ParameterDisplay(0), "16.00");
     EXPECT_FLOAT_EQ(p->GetParameter(0), 0.4f);
-    p->SetParameter(5, 0.6234f);  // -10 + 12.468 = 2.468 -> 2.5
+    p->SetParameter(5, 0.6234f); // -10 + 12.468 = 2.468 -> 2.5
     EXPECT_EQ(p->ParameterDisplay(5), "2.50");
     p->SetParameter(5, 0.0f);
     EXPECT_EQ(p->ParameterDisplay(5), "-10.00");
-    p->SetParameter(23, 0.66f);  // inertia 0.66 -> 0.7
+    p->SetParameter(23, 0.66f); // inertia 0.66 -> 0.7
     EXPECT_EQ(p->ParameterDisplay(23), "0.70");
 }
 
@@ -92,9 +92,9 @@ TEST(Parameters, OutOfRangeOptionValuesShowTheNearestText)
 TEST(Parameters, UnchangedValueRunsNoSliderSection)
 {
     CountingInstance p;
-    p.aeffect->setParameter(p.aeffect, 0, 0.376f);  // still 15
+    p.aeffect->setParameter(p.aeffect, 0, 0.376f); // still 15
     EXPECT_EQ(p.effect->sliderRuns, 0);
-    p.aeffect->setParameter(p.aeffect, 0, 0.39f);  // 16
+    p.aeffect->setParameter(p.aeffect, 0, 0.39f); // 16
     EXPECT_EQ(p.effect->sliderRuns, 1);
     p.aeffect->setParameter(p.aeffect, 0, 0.39f);
     p.aeffect->setParameter(p.aeffect, 0, 0.4f);

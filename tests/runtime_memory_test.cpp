@@ -43,7 +43,7 @@ TEST(ScriptMemory, UntouchedCellsReadZeroAndMakeTheirBlock)
     EXPECT_EQ(m.Memory().BlockCount(), 0);
     EXPECT_EQ(m.MemoryCell(1000000), 0.0);
     EXPECT_EQ(m.Memory().BlockCount(), 1);
-    EXPECT_NE(m.Memory().FindBlock(15 * 65536), nullptr);  // 1000000 >> 16 == 15
+    EXPECT_NE(m.Memory().FindBlock(15 * 65536), nullptr); // 1000000 >> 16 == 15
     EXPECT_EQ(m.Memory().FindBlock(16 * 65536), nullptr);
 }
 
@@ -82,7 +82,8 @@ TEST(ScriptMemory, CellsStayPutUntilClearedAndClearingZeroesEverything)
     CVexlMemory m;
     double* first = &m.MemoryCell(12);
     *first = 3.0;
-    for (int b = -40; b < 40; ++b) m.MemoryCell(b * 65536 + 3) = b;
+    for (int b = -40; b < 40; ++b)
+        m.MemoryCell(b * 65536 + 3) = b;
     EXPECT_EQ(first, &m.MemoryCell(12));
     EXPECT_EQ(*first, 3.0);
     m.ClearMemory();

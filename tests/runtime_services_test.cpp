@@ -44,7 +44,7 @@ TEST(Strings, FindOrInsertAndSetString)
     EXPECT_EQ(r.String(10000), "Build 170206");
     EXPECT_EQ(r.String(5), "");
     EXPECT_EQ(r.stringTable.count(5), 1u);
-    EXPECT_EQ(r.String(10000.99995), "");  // 10001 after ToIndex
+    EXPECT_EQ(r.String(10000.99995), ""); // 10001 after ToIndex
     r.DoReset();
     EXPECT_TRUE(r.stringTable.empty());
 }
@@ -66,7 +66,8 @@ TEST(Files, NamedWritingHandleIsWrittenOutOneBytePerValue)
         FileHandle& h = r.fileHandles[0];
         r.ResetHandle(h, FileHandle::kWriting);
         h.name = scratch.name() + "\\out.bin";
-        for (double v : {65.0, 66.6, -1.0, 300.0}) r.TransferValue(h, v);
+        for (double v : {65.0, 66.6, -1.0, 300.0})
+            r.TransferValue(h, v);
         r.ResetHandle(h, FileHandle::kIdle);
         EXPECT_EQ(ReadFile(scratch.path() / "out.bin"), std::string("\x41\x42\xFF\x2C", 4));
         EXPECT_TRUE(h.name.empty());
@@ -87,7 +88,7 @@ TEST(Files, TransferValueInEachMode)
     BareRuntime r;
     FileHandle& h = r.fileHandles[0];
     double v = 1.25;
-    r.TransferValue(h, v);  // idle: nothing
+    r.TransferValue(h, v); // idle: nothing
     EXPECT_TRUE(h.values.empty());
     r.ResetHandle(h, FileHandle::kWriting);
     h.position = 3;
@@ -102,7 +103,7 @@ TEST(Files, TransferValueInEachMode)
     r.TransferValue(h, read);
     EXPECT_EQ(read, 2.5);
     read = 9.0;
-    r.TransferValue(h, read);  // nothing left: untouched
+    r.TransferValue(h, read); // nothing left: untouched
     EXPECT_EQ(read, 9.0);
     EXPECT_EQ(h.position, 1);
 }
@@ -163,7 +164,7 @@ TEST(DataFiles, FileListSliderShowsItsFileNames)
     ASSERT_EQ(r.sliderDefs.size(), 1u);
     EXPECT_TRUE(r.sliderDefs[0].scanned);
     EXPECT_EQ(r.sliderDefs[0].maximum, 0.0);
-    EXPECT_EQ(r.sliderValues[5], 3.0);  // the value keeps its default
+    EXPECT_EQ(r.sliderValues[5], 3.0); // the value keeps its default
     EXPECT_EQ(r.ParameterDisplay(0), "kick.wav");
 }
 
@@ -192,13 +193,15 @@ TEST(HostServices, AnswerZeroWithoutAHost)
 TEST(Runtime, FreshObjectHoldsZeros)
 {
     BareRuntime r;
-    for (int i = 0; i < 128; ++i) EXPECT_EQ(r.sliderValues[i], 0.0);
-    for (int i = 0; i < 64; ++i) EXPECT_EQ(r.sampleValues[i], 0.0);
+    for (int i = 0; i < 128; ++i)
+        EXPECT_EQ(r.sliderValues[i], 0.0);
+    for (int i = 0; i < 64; ++i)
+        EXPECT_EQ(r.sampleValues[i], 0.0);
     EXPECT_EQ(r.fileHandles.size(), 1u);
     EXPECT_EQ(r.fileHandles[0].mode, FileHandle::kIdle);
     EXPECT_EQ(r.redrawRate, 0.0);
     EXPECT_EQ(r.stateLoadCounter, 0);
-    r.DoResume();  // empty sections: nothing changes
+    r.DoResume(); // empty sections: nothing changes
     EXPECT_EQ(r.sliderValues[1], 0.0);
 }
 
@@ -207,12 +210,12 @@ TEST(Runtime, RedrawTimerNeedsARateAndWaitsAFrame)
     BareRuntime r;
     r.lastRedraw = 0;
     r.DoIdle();
-    EXPECT_EQ(r.lastRedraw, 0u);  // rate 0 never redraws
+    EXPECT_EQ(r.lastRedraw, 0u); // rate 0 never redraws
     r.redrawRate = 30.0;
     r.lastRedraw = platform::MillisecondClock();
     const uint32_t start = r.lastRedraw;
     r.DoIdle();
-    EXPECT_EQ(r.lastRedraw, start);  // less than 33 ms passed
+    EXPECT_EQ(r.lastRedraw, start); // less than 33 ms passed
     std::this_thread::sleep_for(std::chrono::milliseconds(40));
     r.DoIdle();
     EXPECT_NE(r.lastRedraw, start);

@@ -34,26 +34,30 @@ std::vector<double> RandomCells(int32_t count, uint64_t seed)
     std::mt19937_64 generator(seed);
     std::uniform_real_distribution<double> uniform(-1.0, 1.0);
     std::vector<double> cells(count);
-    for (double& c : cells) c = uniform(generator);
+    for (double& c : cells)
+        c = uniform(generator);
     return cells;
 }
 
 void Store(CVexlMemory& memory, int32_t index, const std::vector<double>& cells)
 {
-    for (size_t i = 0; i < cells.size(); ++i) memory.MemoryCell(index + static_cast<int32_t>(i)) = cells[i];
+    for (size_t i = 0; i < cells.size(); ++i)
+        memory.MemoryCell(index + static_cast<int32_t>(i)) = cells[i];
 }
 
 std::vector<double> Load(CVexlMemory& memory, int32_t index, int32_t count)
 {
     std::vector<double> cells(count);
-    for (int32_t i = 0; i < count; ++i) cells[i] = memory.MemoryCell(index + i);
+    for (int32_t i = 0; i < count; ++i)
+        cells[i] = memory.MemoryCell(index + i);
     return cells;
 }
 
 std::vector<LComplex> AsComplex(const std::vector<double>& cells)
 {
     std::vector<LComplex> values(cells.size() / 2);
-    for (size_t k = 0; k < values.size(); ++k) values[k] = {cells[2 * k], cells[2 * k + 1]};
+    for (size_t k = 0; k < values.size(); ++k)
+        values[k] = {cells[2 * k], cells[2 * k + 1]};
     return values;
 }
 
@@ -72,7 +76,8 @@ LComplex DftAt(const std::vector<LComplex>& x, const std::vector<LComplex>& root
 {
     const int64_t n = static_cast<int64_t>(x.size());
     LComplex sum;
-    for (int64_t j = 0; j < n; ++j) sum = sum + x[j] * roots[(j * k) % n];
+    for (int64_t j = 0; j < n; ++j)
+        sum = sum + x[j] * roots[(j * k) % n];
     return sum;
 }
 
@@ -82,10 +87,12 @@ std::vector<int32_t> CheckedPositions(int32_t n)
 {
     std::vector<int32_t> positions;
     if (n <= 4096) {
-        for (int32_t k = 0; k < n; ++k) positions.push_back(k);
+        for (int32_t k = 0; k < n; ++k)
+            positions.push_back(k);
     } else {
         positions = {0, n - 1};
-        for (int32_t j = 1; j <= 64; ++j) positions.push_back(static_cast<int32_t>((j * 7919LL) % n));
+        for (int32_t j = 1; j <= 64; ++j)
+            positions.push_back(static_cast<int32_t>((j * 7919LL) % n));
     }
     return positions;
 }
@@ -97,7 +104,8 @@ void ExpectComplexNear(const std::vector<double>& actual, const Expected& expect
 {
     long double largest = 0.0L, worst = 0.0L;
     int32_t worstAt = -1;
-    for (const auto& [p, value] : expected) largest = std::max(largest, Magnitude(value));
+    for (const auto& [p, value] : expected)
+        largest = std::max(largest, Magnitude(value));
     for (const auto& [p, value] : expected) {
         const long double error = Magnitude({actual[2 * p] - value.re, actual[2 * p + 1] - value.im});
         if (error > worst) {
@@ -113,7 +121,8 @@ void ExpectRealNear(const std::vector<double>& actual, const std::vector<long do
     ASSERT_EQ(actual.size(), expected.size());
     long double largest = 0.0L, worst = 0.0L;
     size_t worstAt = 0;
-    for (const long double e : expected) largest = std::max(largest, std::fabs(e));
+    for (const long double e : expected)
+        largest = std::max(largest, std::fabs(e));
     for (size_t i = 0; i < expected.size(); ++i) {
         const long double error = std::fabs(actual[i] - expected[i]);
         if (error > worst) {
@@ -127,7 +136,8 @@ void ExpectRealNear(const std::vector<double>& actual, const std::vector<long do
 TEST(SpectralTables, SplitOrderOfEightPoints)
 {
     const int32_t expected[8] = {0, 4, 2, 6, 1, 5, 7, 3};
-    for (int32_t a = 0; a < 8; ++a) EXPECT_EQ(SplitOrder(a, 8), expected[a]) << a;
+    for (int32_t a = 0; a < 8; ++a)
+        EXPECT_EQ(SplitOrder(a, 8), expected[a]) << a;
 }
 
 TEST(SpectralTables, TablesHoldTheirDefinitions)
@@ -170,7 +180,8 @@ TEST(SpectralTables, TablesHoldTheirDefinitions)
                 k = t[k];
             } while (k != leader);
         }
-        for (int32_t k = 0; k < size; ++k) EXPECT_EQ(visits[k], t[k] == k ? 0 : 1) << size << " " << k;
+        for (int32_t k = 0; k < size; ++k)
+            EXPECT_EQ(visits[k], t[k] == k ? 0 : 1) << size << " " << k;
     }
 }
 
@@ -227,7 +238,8 @@ TEST(MemoryFft, ForwardThenNaturalOrderIsTheForwardDft)
         const std::vector<LComplex> x = AsComplex(input);
         const std::vector<LComplex> roots = Roots(n, -1);
         Expected expected;
-        for (const int32_t k : CheckedPositions(n)) expected.push_back({k, DftAt(x, roots, k)});
+        for (const int32_t k : CheckedPositions(n))
+            expected.push_back({k, DftAt(x, roots, k)});
         ExpectComplexNear(Load(memory, 0, 2 * n), expected);
     }
 }
@@ -244,7 +256,8 @@ TEST(MemoryFft, TransformOrderThenInverseIsTheUnnormalisedInverseDft)
         const std::vector<LComplex> y = AsComplex(spectrum);
         const std::vector<LComplex> roots = Roots(n, +1);
         Expected expected;
-        for (const int32_t k : CheckedPositions(n)) expected.push_back({k, DftAt(y, roots, k)});
+        for (const int32_t k : CheckedPositions(n))
+            expected.push_back({k, DftAt(y, roots, k)});
         ExpectComplexNear(Load(memory, 0, 2 * n), expected);
     }
 }
@@ -282,13 +295,15 @@ TEST(MemoryFft, FastConvolutionIsTheCircularConvolution)
         MemoryComplexMultiply(memory, 0, second, n);
         MemoryFft(memory, 0, n, 1);
         std::vector<double> result = Load(memory, 0, 2 * n);
-        for (double& c : result) c /= n;
+        for (double& c : result)
+            c /= n;
 
         const std::vector<LComplex> x = AsComplex(a), y = AsComplex(b);
         Expected expected;
         for (const int32_t k : CheckedPositions(n)) {
             LComplex sum;
-            for (int32_t j = 0; j < n; ++j) sum = sum + x[j] * y[(k - j + n) % n];
+            for (int32_t j = 0; j < n; ++j)
+                sum = sum + x[j] * y[(k - j + n) % n];
             expected.push_back({k, sum});
         }
         ExpectComplexNear(result, expected);
@@ -306,9 +321,11 @@ TEST(MemoryFft, SizeIsRoundedDownToAPowerOfTwo)
     const std::vector<LComplex> x = AsComplex(std::vector<double>(input.begin(), input.begin() + 128));
     const std::vector<LComplex> roots = Roots(64, -1);
     Expected expected;
-    for (int32_t k = 0; k < 64; ++k) expected.push_back({k, DftAt(x, roots, k)});
+    for (int32_t k = 0; k < 64; ++k)
+        expected.push_back({k, DftAt(x, roots, k)});
     ExpectComplexNear(after, expected);
-    for (int32_t i = 128; i < 400; ++i) EXPECT_EQ(after[i], input[i]) << i;
+    for (int32_t i = 128; i < 400; ++i)
+        EXPECT_EQ(after[i], input[i]) << i;
 
     // 65535 rounds to 32768, which fits at the start of a block.
     const std::vector<double> full = RandomCells(65536, 6);
@@ -316,7 +333,8 @@ TEST(MemoryFft, SizeIsRoundedDownToAPowerOfTwo)
     MemoryFft(memory, 0, 65535, 0);
     MemoryFft(memory, 0, 65535, 1);
     const std::vector<double> back = Load(memory, 0, 65536);
-    for (int32_t i = 0; i < 65536; i += 997) EXPECT_NEAR(back[i], 32768.0 * full[i], 32768.0 * 1e-9) << i;
+    for (int32_t i = 0; i < 65536; i += 997)
+        EXPECT_NEAR(back[i], 32768.0 * full[i], 32768.0 * 1e-9) << i;
 }
 
 TEST(MemoryFft, OutOfRangeSizesAndOtherModesDoNothing)
@@ -324,8 +342,10 @@ TEST(MemoryFft, OutOfRangeSizesAndOtherModesDoNothing)
     CVexlMemory memory;
     const std::vector<double> input = RandomCells(1024, 7);
     Store(memory, 0, input);
-    for (const int32_t size : {15, 65536, 0, -16, INT32_MIN}) MemoryFft(memory, 0, size, 0);
-    for (const int32_t mode : {2, 3, 6, -1, 256}) MemoryFft(memory, 0, 256, mode);
+    for (const int32_t size : {15, 65536, 0, -16, INT32_MIN})
+        MemoryFft(memory, 0, size, 0);
+    for (const int32_t mode : {2, 3, 6, -1, 256})
+        MemoryFft(memory, 0, 256, mode);
     EXPECT_EQ(Load(memory, 0, 1024), input);
 }
 
@@ -336,7 +356,8 @@ TEST(MemoryFft, RangesAtTheEndOfABlock)
     const int32_t crossing = kMemoryBlockSize - 16;
     const std::vector<double> tail = RandomCells(16, 8);
     Store(memory, crossing, tail);
-    for (const int32_t mode : {0, 1, 4, 5}) MemoryFft(memory, crossing, 16, mode);
+    for (const int32_t mode : {0, 1, 4, 5})
+        MemoryFft(memory, crossing, 16, mode);
     EXPECT_EQ(Load(memory, crossing, 16), tail);
     EXPECT_EQ(memory.Memory().FindBlock(kMemoryBlockSize), nullptr);
 
@@ -348,7 +369,8 @@ TEST(MemoryFft, RangesAtTheEndOfABlock)
         MemoryFft(memory, index, 16, 0);
         MemoryFft(memory, index, 16, 1);
         const std::vector<double> back = Load(memory, index, 32);
-        for (int32_t i = 0; i < 32; ++i) EXPECT_NEAR(back[i], 16.0 * input[i], 1e-12) << i;
+        for (int32_t i = 0; i < 32; ++i)
+            EXPECT_NEAR(back[i], 16.0 * input[i], 1e-12) << i;
     }
 }
 
@@ -356,7 +378,8 @@ TEST(MemoryFft, RangesAtTheEndOfABlock)
 std::vector<long double> MdctKernel(int32_t n)
 {
     std::vector<long double> kernel(4 * n);
-    for (int32_t m = 0; m < 4 * n; ++m) kernel[m] = std::cos(kPi * m / (2 * n));
+    for (int32_t m = 0; m < 4 * n; ++m)
+        kernel[m] = std::cos(kPi * m / (2 * n));
     return kernel;
 }
 
@@ -367,7 +390,8 @@ std::vector<long double> MdctForwardSum(const std::vector<double>& x, int32_t n)
     const std::vector<long double> kernel = MdctKernel(n);
     const long double scale = n == 32 ? 1.0L : 4.0L / n;
     std::vector<long double> windowed(n);
-    for (int32_t j = 0; j < n; ++j) windowed[j] = x[j] * SineWindow(n, j);
+    for (int32_t j = 0; j < n; ++j)
+        windowed[j] = x[j] * SineWindow(n, j);
     std::vector<long double> coefficients(n / 2);
     for (int32_t k = 0; k < n / 2; ++k) {
         long double sum = 0.0L;
@@ -403,7 +427,8 @@ TEST(MemoryMdct, ForwardIsTheWindowedCosineSum)
         MemoryMdct(memory, index, n, 0);
         const std::vector<double> after = Load(memory, index, n);
         ExpectRealNear(std::vector<double>(after.begin(), after.begin() + n / 2), MdctForwardSum(input, n));
-        for (int32_t i = n / 2; i < n; ++i) EXPECT_EQ(after[i], input[i]) << i;
+        for (int32_t i = n / 2; i < n; ++i)
+            EXPECT_EQ(after[i], input[i]) << i;
     }
 }
 
@@ -437,11 +462,13 @@ TEST(MemoryMdct, OverlappedInverseBlocksCancelAliasing)
             MemoryMdct(memory, 0, n, 0);
             MemoryMdct(memory, 0, n, 1);
             const std::vector<double> block = Load(memory, 0, n);
-            for (int32_t i = 0; i < n; ++i) sum[b * hop + i] += block[i];
+            for (int32_t i = 0; i < n; ++i)
+                sum[b * hop + i] += block[i];
         }
         const std::vector<double> middle(sum.begin() + hop, sum.end() - hop);
         std::vector<long double> expected;
-        for (size_t i = hop; i < signal.size() - hop; ++i) expected.push_back(signal[i]);
+        for (size_t i = hop; i < signal.size() - hop; ++i)
+            expected.push_back(signal[i]);
         ExpectRealNear(middle, expected);
     }
 }
@@ -451,7 +478,8 @@ TEST(MemoryMdct, SizeRuleRangeAndDirectionByte)
     CVexlMemory memory;
     const std::vector<double> input = RandomCells(100, 10);
     Store(memory, 0, input);
-    for (const int32_t size : {16, 8192, 31, 0, -64}) MemoryMdct(memory, 0, size, 0);
+    for (const int32_t size : {16, 8192, 31, 0, -64})
+        MemoryMdct(memory, 0, size, 0);
     MemoryMdct(memory, kMemoryBlockSize - 63, 64, 0); // would cross into block 1
     EXPECT_EQ(Load(memory, 0, 100), input);
     EXPECT_EQ(memory.Memory().FindBlock(kMemoryBlockSize), nullptr);
@@ -461,7 +489,8 @@ TEST(MemoryMdct, SizeRuleRangeAndDirectionByte)
     const std::vector<double> after = Load(memory, 0, 100);
     ExpectRealNear(std::vector<double>(after.begin(), after.begin() + 32),
                    MdctForwardSum(std::vector<double>(input.begin(), input.begin() + 64), 64));
-    for (int32_t i = 32; i < 100; ++i) EXPECT_EQ(after[i], input[i]) << i;
+    for (int32_t i = 32; i < 100; ++i)
+        EXPECT_EQ(after[i], input[i]) << i;
 
     // Any other direction is the inverse.
     for (const int32_t direction : {1, -1, 257}) {
@@ -485,7 +514,8 @@ TEST(MemoryComplexMultiply, CountOfFiveMultipliesFourValues)
     EXPECT_EQ(Load(memory, 100, 10), expected);
     EXPECT_EQ(Load(memory, 200, 10), source);
 
-    for (const int32_t count : {1, 0, -3}) MemoryComplexMultiply(memory, 100, 200, count);
+    for (const int32_t count : {1, 0, -3})
+        MemoryComplexMultiply(memory, 100, 200, count);
     EXPECT_EQ(Load(memory, 100, 10), expected);
 
     // The same range as both operands squares it.

@@ -22,10 +22,10 @@ std::vector<float> AsFloats(const std::vector<unsigned char>& bytes)
 }
 
 // Slider number of each parameter and its default, from the parameter table.
-constexpr int kNumbers[30] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15,
+constexpr int kNumbers[30] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15,
                               16, 17, 18, 19, 20, 21, 22, 23, 30, 31, 32, 33, 34, 40, 41};
-constexpr double kDefaults[30] = {15, 15, 15, 15, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1,
-                                  0, 0, 0, 0, 0, 0, 0, 0, 0.5, 0, 0, 1, 0, 0, 0};
+constexpr double kDefaults[30] = {15, 15, 15, 15, 1, 0, 0, 0, 0,   1, 0, 0, 0, 0, 1,
+                                  0,  0,  0,  0,  0, 0, 0, 0, 0.5, 0, 0, 1, 0, 0, 0};
 
 TEST(State, FreshChunkHoldsTheMarkerAndEverySliderValue)
 {
@@ -39,24 +39,29 @@ TEST(State, FreshChunkHoldsTheMarkerAndEverySliderValue)
     const auto values = AsFloats(chunk);
     std::vector<double> expected(65, 0.0);
     expected[0] = -1000.0;
-    for (int i = 0; i < 30; ++i) expected[kNumbers[i]] = kDefaults[i];
-    for (int k = 0; k < 65; ++k) EXPECT_EQ(values[k], static_cast<float>(expected[k])) << k;
-    EXPECT_EQ(p->GetChunk(true), chunk);  // a bank and a program give the same bytes
+    for (int i = 0; i < 30; ++i)
+        expected[kNumbers[i]] = kDefaults[i];
+    for (int k = 0; k < 65; ++k)
+        EXPECT_EQ(values[k], static_cast<float>(expected[k])) << k;
+    EXPECT_EQ(p->GetChunk(true), chunk); // a bank and a program give the same bytes
 }
 
 TEST(State, SaveChangeAndReloadRestoresAllParameters)
 {
     auto a = NewInstance();
     a->Start();
-    for (int i = 0; i < 30; ++i) a->SetParameter(i, static_cast<float>((i * 7 % 11) / 10.0));
+    for (int i = 0; i < 30; ++i)
+        a->SetParameter(i, static_cast<float>((i * 7 % 11) / 10.0));
     std::vector<float> saved(30);
-    for (int i = 0; i < 30; ++i) saved[i] = a->GetParameter(i);
+    for (int i = 0; i < 30; ++i)
+        saved[i] = a->GetParameter(i);
     const auto chunk = a->GetChunk();
 
     auto b = NewInstance();
     b->Start();
     EXPECT_EQ(b->SetChunk(chunk.data(), static_cast<int32_t>(chunk.size())), 260);
-    for (int i = 0; i < 30; ++i) EXPECT_FLOAT_EQ(b->GetParameter(i), saved[i]) << i;
+    for (int i = 0; i < 30; ++i)
+        EXPECT_FLOAT_EQ(b->GetParameter(i), saved[i]) << i;
 
     // also after mains off and on, and into an instance that was never started
     b->Dispatch(effMainsChanged, 0, 0);
@@ -143,8 +148,8 @@ TEST(State, RestoredValuesAreNeitherClampedNorQuantised)
     auto p = NewInstance();
     std::vector<float> chunk(65, 0.0f);
     chunk[0] = -1000.0f;
-    chunk[1] = 99.0f;    // LO Compress, range 0..40
-    chunk[6] = 1.234f;  // LO Transient, step 0.1
+    chunk[1] = 99.0f;  // LO Compress, range 0..40
+    chunk[6] = 1.234f; // LO Transient, step 0.1
     p->SetChunk(chunk.data(), 260);
     EXPECT_FLOAT_EQ(p->GetParameter(0), 99.0f / 40.0f);
     EXPECT_EQ(p->ParameterDisplay(5), "1.23");

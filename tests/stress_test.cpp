@@ -50,13 +50,15 @@ TEST(Stress, AudioParameterAndEditorThreadsAtOnce)
         for (long n = 0; !stopAudio.load(); ++n) {
             const int frameCount = sizes[n % 6];
             if (n % 2 == 0) {
-                for (int i = 0; i < frameCount; ++i) fl[i] = static_cast<float>(noise(random)), fr[i] = fl[i] * 0.5f;
+                for (int i = 0; i < frameCount; ++i)
+                    fl[i] = static_cast<float>(noise(random)), fr[i] = fl[i] * 0.5f;
                 float* io[2] = {fl.data(), fr.data()};
                 p.aeffect->processReplacing(p.aeffect, io, io, frameCount);
                 for (int i = 0; i < frameCount; ++i)
                     if (!std::isfinite(fl[i]) || !std::isfinite(fr[i])) finite = false;
             } else {
-                for (int i = 0; i < frameCount; ++i) dl[i] = noise(random), dr[i] = -dl[i];
+                for (int i = 0; i < frameCount; ++i)
+                    dl[i] = noise(random), dr[i] = -dl[i];
                 double* io[2] = {dl.data(), dr.data()};
                 p.aeffect->processDoubleReplacing(p.aeffect, io, io, frameCount);
                 for (int i = 0; i < frameCount; ++i)
@@ -132,8 +134,8 @@ TEST(Stress, AudioParameterAndEditorThreadsAtOnce)
     std::memcpy(values.data(), lastChunk.data(), 260);
     for (int i = 0; i < 30; ++i) {
         const SliderDef& d = p.effect->sliderDefs[i];
-        const float expected = static_cast<float>((static_cast<double>(values[d.number]) - d.minimum) /
-                                                  (d.maximum - d.minimum));
+        const float expected =
+            static_cast<float>((static_cast<double>(values[d.number]) - d.minimum) / (d.maximum - d.minimum));
         EXPECT_FLOAT_EQ(p.aeffect->getParameter(p.aeffect, i), expected) << i;
     }
 }

@@ -12,10 +12,7 @@
 
 namespace testing_support {
 
-inline std::filesystem::path ModuleFolder()
-{
-    return std::filesystem::path(platform::ModulePath()).parent_path();
-}
+inline std::filesystem::path ModuleFolder() { return std::filesystem::path(platform::ModulePath()).parent_path(); }
 
 // The debug log of the whole test program goes to one temporary file, never to the
 // file-system root; the runtime reads the override once, at its first log line.

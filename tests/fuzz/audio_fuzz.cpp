@@ -25,16 +25,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
         const int frames = input.Take<uint8_t>();
         if (input.Take<uint8_t>() & 1) {
-            for (int i = 0; i < frames; ++i) fl[i] = input.Take<float>(), fr[i] = input.Take<float>();
+            for (int i = 0; i < frames; ++i)
+                fl[i] = input.Take<float>(), fr[i] = input.Take<float>();
             float* io[2] = {fl.data(), fr.data()};
             e->processReplacing(e, io, io, frames);
         } else {
-            for (int i = 0; i < frames; ++i) dl[i] = input.Take<double>(), dr[i] = input.Take<double>();
+            for (int i = 0; i < frames; ++i)
+                dl[i] = input.Take<double>(), dr[i] = input.Take<double>();
             double* io[2] = {dl.data(), dr.data()};
             e->processDoubleReplacing(e, io, io, frames);
         }
     }
     char text[256];
-    for (int i = 0; i < 30; ++i) plugin.Dispatch(effGetParamDisplay, i, 0, text, 0.0f);
+    for (int i = 0; i < 30; ++i)
+        plugin.Dispatch(effGetParamDisplay, i, 0, text, 0.0f);
     return 0;
 }

@@ -8,7 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    std::vector<uint8_t> bytes(data, data + size);  // a buffer exactly as long as the host says
+    std::vector<uint8_t> bytes(data, data + size); // a buffer exactly as long as the host says
     fuzzing::Instance fresh;
     fresh.Dispatch(effSetChunk, 0, static_cast<intptr_t>(bytes.size()), bytes.data(), 0.0f);
 
@@ -22,8 +22,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     void* chunk = nullptr;
     const intptr_t length = running.Dispatch(effGetChunk, 0, 0, &chunk, 0.0f);
     if (length != 260 || !chunk) std::abort();
-    for (int i = 0; i < 30; ++i) (void)running.get()->getParameter(running.get(), i);
+    for (int i = 0; i < 30; ++i)
+        (void)running.get()->getParameter(running.get(), i);
     char text[256];
-    for (int i = 0; i < 30; ++i) running.Dispatch(effGetParamDisplay, i, 0, text, 0.0f);
+    for (int i = 0; i < 30; ++i)
+        running.Dispatch(effGetParamDisplay, i, 0, text, 0.0f);
     return 0;
 }

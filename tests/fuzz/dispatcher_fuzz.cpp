@@ -33,22 +33,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const float opt = input.Take<float>();
         const uint8_t fill = input.Take<uint8_t>();
         std::memset(buffer, 0, sizeof buffer);
-        for (size_t i = 0; i < fill && input.Left() > 0; ++i) buffer[i] = input.Take<uint8_t>();
+        for (size_t i = 0; i < fill && input.Left() > 0; ++i)
+            buffer[i] = input.Take<uint8_t>();
         buffer[kBufferSize - 1] = 0;
         void* ptr = (flags & 1) ? buffer : nullptr;
 
         switch (opcode) {
         case effClose:
-            continue;  // the instance is closed once, at the end
+            continue; // the instance is closed once, at the end
         case effEditOpen:
-            ptr = nullptr;  // no display for fuzzing
+            ptr = nullptr; // no display for fuzzing
             break;
         case effSetChunk:
             value = static_cast<intptr_t>(static_cast<uint32_t>(value) % (kBufferSize + 1));
             break;
         case effGetChunk:
         case effEditGetRect:
-            ptr = buffer;  // a place for the pointer the plug-in hands out
+            ptr = buffer; // a place for the pointer the plug-in hands out
             break;
         case effGetSpeakerArrangement:
             value = reinterpret_cast<intptr_t>(buffer + 512);
@@ -59,8 +60,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             const int count = static_cast<int>(static_cast<uint32_t>(index) % 8);
             list->numEvents = count;
             auto* events = reinterpret_cast<VstEvent*>(buffer + 256);
-            VstEvent** slots = &list->events[0];  // the list runs past its declared two entries
-            for (int i = 0; i < count; ++i) slots[i] = (fill & (1 << i)) ? &events[i] : nullptr;
+            VstEvent** slots = &list->events[0]; // the list runs past its declared two entries
+            for (int i = 0; i < count; ++i)
+                slots[i] = (fill & (1 << i)) ? &events[i] : nullptr;
             ptr = ptr ? buffer : nullptr;
             break;
         }

@@ -40,8 +40,7 @@ private:
 class Reader {
 public:
     Reader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-    template <typename T>
-    T Take()
+    template <typename T> T Take()
     {
         T value{};
         const size_t n = size_ - position_ < sizeof(T) ? size_ - position_ : sizeof(T);
