@@ -10,39 +10,30 @@
 
 namespace {
 
+// Every value of a channel's band-path state that carries over from one sample to the next.
+template <typename Visit> void ForEachState(BandPathChannel& channel, Visit visit)
+{
+    for (SharedValue& z : channel.splitter.z)
+        visit(z);
+    for (SharedValue& band : channel.band)
+        visit(band);
+    visit(channel.silentCount);
+    for (BandCompressor& c : channel.compressor)
+        for (SharedValue* v :
+             {&c.gainDivisor, &c.peakGain, &c.holdGain, &c.releaseNow, &c.slowPeak, &c.smoothGain, &c.punchGain})
+            visit(*v);
+    for (TransientShaper& s : channel.shaper)
+        for (SharedValue* v : {&s.meanSquare, &s.rmsTwice, &s.holdEnv, &s.fastEnv, &s.slowEnv, &s.transientGain})
+            visit(*v);
+}
+
 // v * 0 is 0 for every finite v and NaN otherwise, so the sum is finite exactly when
 // every value is, with no overflow from large finite values.
-struct FiniteCheck {
-    double sum = 0.0;
-    void Add(double v) { sum += v * 0.0; }
-    bool Finite() const { return sum == 0.0; }
-};
-
-bool ChannelIsFinite(const BandPathChannel& channel)
+bool ChannelIsFinite(BandPathChannel& channel)
 {
-    FiniteCheck check;
-    for (const SharedValue& z : channel.splitter.z)
-        check.Add(z);
-    for (const SharedValue& band : channel.band)
-        check.Add(band);
-    for (const BandCompressor& c : channel.compressor) {
-        check.Add(c.gainDivisor);
-        check.Add(c.peakGain);
-        check.Add(c.holdGain);
-        check.Add(c.releaseNow);
-        check.Add(c.slowPeak);
-        check.Add(c.smoothGain);
-        check.Add(c.punchGain);
-    }
-    for (const TransientShaper& s : channel.shaper) {
-        check.Add(s.meanSquare);
-        check.Add(s.rmsTwice);
-        check.Add(s.holdEnv);
-        check.Add(s.fastEnv);
-        check.Add(s.slowEnv);
-        check.Add(s.transientGain);
-    }
-    return check.Finite();
+    double sum = 0.0;
+    ForEachState(channel, [&](const SharedValue& v) { sum += v * 0.0; });
+    return sum == 0.0;
 }
 
 } // namespace
@@ -52,28 +43,9 @@ void TVexlEffect::RecoverNonFiniteChannels() noexcept
     for (int c = 0; c < kChannelCount; ++c) {
         BandPathChannel& channel = dsp.channel[c];
         if (ChannelIsFinite(channel)) continue;
-        for (SharedValue& z : channel.splitter.z)
-            z = 0.0;
-        channel.silentCount = 0.0;
-        for (SharedValue& band : channel.band)
-            band = 0.0;
-        for (BandCompressor& compressor : channel.compressor) {
-            compressor.gainDivisor = 0.0;
-            compressor.peakGain = 0.0;
-            compressor.holdGain = 0.0;
-            compressor.releaseNow = 0.0;
-            compressor.slowPeak = 0.0;
-            compressor.smoothGain = 0.0;
+        ForEachState(channel, [](SharedValue& v) { v = 0.0; });
+        for (BandCompressor& compressor : channel.compressor)
             compressor.punchGain = 1.0;
-        }
-        for (TransientShaper& shaper : channel.shaper) {
-            shaper.meanSquare = 0.0;
-            shaper.rmsTwice = 0.0;
-            shaper.holdEnv = 0.0;
-            shaper.fastEnv = 0.0;
-            shaper.slowEnv = 0.0;
-            shaper.transientGain = 0.0;
-        }
         // The channel's alignment lines (0-3 or 4-7) and lookahead lines (8-11 or 12-15):
         // their slots were made by the init section, so clearing them allocates nothing.
         for (int b = 0; b < kBandCount; ++b) {
@@ -81,8 +53,8 @@ void TVexlEffect::RecoverNonFiniteChannels() noexcept
                 DelayLine& l = dsp.lines[line];
                 const double length = l.length;
                 for (int p = 0; p <= length && p < 1000000; ++p) {
-                    if (MemoryBlock* block = Memory().FindBlock(ToIndex(l.readBase + p)))
-                        block->cells[ToIndex(l.readBase + p) & 0xFFFF] = 0.0;
+                    const int32_t index = ToIndex(l.readBase + p);
+                    if (MemoryBlock* block = Memory().FindBlock(index)) block->cells[index & 0xFFFF] = 0.0;
                 }
                 l.position = 0.0;
             }

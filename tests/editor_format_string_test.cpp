@@ -63,7 +63,7 @@ TEST_F(FormatStringTest, StringConversionInsertsANumberedText)
 TEST_F(FormatStringTest, OtherLettersPrintNothing)
 {
     EXPECT_EQ(Format("a%kb", 1), "ab");
-    EXPECT_EQ(Format("%ld", 5), "d") << "the specification ends at the first letter";
+    EXPECT_EQ(Format("%ld", 5), "d") << "the directive ends at the first letter";
     EXPECT_EQ(Format("50%% done", 1), "50one");
 }
 
@@ -74,7 +74,7 @@ TEST_F(FormatStringTest, TextAroundConversionsIsCopied)
     EXPECT_EQ(Format("", 3), "");
 }
 
-TEST_F(FormatStringTest, ASpecificationCutOffByTheEndIsDropped)
+TEST_F(FormatStringTest, ADirectiveCutOffByTheEndIsDropped)
 {
     EXPECT_EQ(Format("abc %.1", 3), "abc ");
     EXPECT_EQ(Format("%", 3), "");
@@ -87,7 +87,7 @@ TEST_F(FormatStringTest, ConversionsBeyondTheValuesPrintNothing)
     EXPECT_EQ(Format("%d %s %x", std::vector<double>{}), "  ");
 }
 
-TEST_F(FormatStringTest, SpecificationsWithoutMeaningInCPrintNothing)
+TEST_F(FormatStringTest, DirectivesWithoutMeaningInCPrintNothing)
 {
     EXPECT_EQ(Format("[%*d]", 5), "[]") << "a width taken from the arguments";
     EXPECT_EQ(Format("[%1$d]", 5), "[]");
