@@ -65,6 +65,7 @@ TEST(State, SaveChangeAndReloadRestoresAllParameters)
 
     // also after mains off and on, and into an instance that was never started
     b->Dispatch(effMainsChanged, 0, 0);
+    b->Dispatch(effOpen);  // reopening clears memory and texts, not the sliders
     b->Dispatch(effMainsChanged, 0, 1);
     auto c = NewInstance();
     c->SetChunk(chunk.data(), static_cast<int32_t>(chunk.size()));
