@@ -137,7 +137,7 @@ TEST_F(EditorWindow, RedrawsAtMostThirtyTimesASecond)
     const int before = p.effect->frames;
     IdleFor(1000);
     const int frames = p.effect->frames - before;
-    EXPECT_GE(frames, 10);
+    EXPECT_GE(frames, 3);  // a loaded machine may idle less often; the ceiling is what matters
     EXPECT_LE(frames, 32);
 }
 
@@ -174,7 +174,7 @@ TEST_F(EditorWindow, DragOutsideTheWindowKeepsReportingTheMouse)
     XTranslateCoordinates(display, parent, DefaultRootWindow(display), 0, 0, &rootX, &rootY, &ignored);
     const int screen = DefaultScreen(display);
     XTestFakeMotionEvent(display, screen, rootX + 200, rootY + 100, 0);
-    IdleFor(80);
+    IdleFor(150);
     EXPECT_EQ(p.effect->mouseX, 200.0);
     EXPECT_EQ(p.effect->mouseY, 100.0);
 
@@ -182,21 +182,21 @@ TEST_F(EditorWindow, DragOutsideTheWindowKeepsReportingTheMouse)
     XTestFakeKeyEvent(display, shift, True, 0);
     XTestFakeButtonEvent(display, 1, True, 0);
     XTestFakeKeyEvent(display, shift, False, 0); // the mask is latched at the press
-    IdleFor(80);
+    IdleFor(150);
     EXPECT_EQ(p.effect->mouseButtons, 9.0);
     XTestFakeMotionEvent(display, screen, rootX - 40, rootY + 120, 0);
-    IdleFor(80);
+    IdleFor(150);
     EXPECT_EQ(p.effect->mouseX, -40.0);
     EXPECT_EQ(p.effect->mouseY, 120.0);
     EXPECT_EQ(p.effect->mouseButtons, 9.0);
     XTestFakeButtonEvent(display, 1, False, 0);
-    IdleFor(80);
+    IdleFor(150);
     EXPECT_EQ(p.effect->mouseButtons, 0.0);
     // without a button, movement outside leaves the last position inside
     XTestFakeMotionEvent(display, screen, rootX + 300, rootY + 300, 0);
-    IdleFor(80);
+    IdleFor(150);
     XTestFakeMotionEvent(display, screen, rootX - 60, rootY + 300, 0);
-    IdleFor(80);
+    IdleFor(150);
     EXPECT_EQ(p.effect->mouseX, 300.0);
     EXPECT_EQ(p.effect->redrawRate, 30.0);
     bool sawNegativeWhileHeld = false;
