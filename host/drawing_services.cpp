@@ -1,8 +1,7 @@
 #include "runtime/drawing_services.h"
 
-#include <strings.h>
-
 #include <algorithm>
+#include <cctype>
 #include <memory>
 
 #include "gui/bitmap.h"
@@ -19,6 +18,12 @@ struct BitmapHolder {
 namespace {
 
 gui::DrawContext* Context(CVeST* host) { return host ? host->drawContext : nullptr; }
+
+bool SameFamily(const std::string& a, const std::string& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
+}
 
 gui::Colour Bytes(int r, int g, int b, int a)
 {
@@ -99,7 +104,7 @@ int32_t SelectFont(CVeST* host, const std::string& family, int32_t size, int32_t
     if (!context) return 0;
     std::shared_ptr<gui::Font> description;
     for (auto it = host->fontCache.rbegin(); it != host->fontCache.rend(); ++it) {
-        if (*it && strcasecmp((*it)->Family().c_str(), family.c_str()) == 0) {
+        if (*it && SameFamily((*it)->Family(), family)) {
             description = *it;
             break;
         }
