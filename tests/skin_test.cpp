@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -104,7 +105,9 @@ private:
 
 std::string Describe(const skin::Caption& c)
 {
-    return "\"" + std::string(c.text) + "\" at (" + std::to_string(c.box.x) + ", " + std::to_string(c.box.y) + ")";
+    std::ostringstream text;
+    text << '"' << c.text << "\" at (" << c.box.x << ", " << c.box.y << ")";
+    return text.str();
 }
 
 } // namespace
