@@ -91,7 +91,8 @@ TEST(Lifecycle, HostLikeOrdersOfOpenMainsAndClose)
 
 TEST(Lifecycle, ExportsOnlyTheThreeEntryPoints)
 {
-    const std::string command = std::string("nm -D --defined-only ") + TOLVANGER_PLUGIN_PATH;
+    std::string command = "nm -D --defined-only ";
+    command += testing_support::PluginPath();
     FILE* pipe = popen(command.c_str(), "r");
     ASSERT_NE(pipe, nullptr);
     std::string names;

@@ -4,18 +4,31 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
+#include <string>
 
 #include "tools/hostkit/plugin_host.h"
 
 namespace testing_support {
 
+// The library under test: the one this tree built, or the one $TOLVANGER_TEST_PLUGIN names
+// (the package test points it at the library unpacked from the package).
+inline const std::string& PluginPath()
+{
+    static const std::string path = [] {
+        const char* chosen = std::getenv("TOLVANGER_TEST_PLUGIN");
+        return std::string(chosen && *chosen ? chosen : TOLVANGER_PLUGIN_PATH);
+    }();
+    return path;
+}
+
 inline hostkit::PluginLibrary& PluginLibrary()
 {
     static std::unique_ptr<hostkit::PluginLibrary> library = [] {
         std::string error;
-        auto lib = hostkit::PluginLibrary::Load(TOLVANGER_PLUGIN_PATH, &error);
-        if (!lib) ADD_FAILURE() << "cannot load " << TOLVANGER_PLUGIN_PATH << ": " << error;
+        auto lib = hostkit::PluginLibrary::Load(PluginPath(), &error);
+        if (!lib) ADD_FAILURE() << "cannot load " << PluginPath() << ": " << error;
         return lib;
     }();
     return *library;

@@ -8,7 +8,7 @@ file(GLOB RENDER_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/render/*.
 add_executable(tolvanger-render ${RENDER_SOURCES})
 target_link_libraries(tolvanger-render PRIVATE hostkit PkgConfig::SNDFILE PkgConfig::EBUR128
   PkgConfig::X11 PkgConfig::CAIRO)
-target_compile_definitions(tolvanger-render PRIVATE TOLVANGER_PLUGIN_PATH="$<TARGET_FILE:Tolvanger>")
+target_compile_definitions(tolvanger-render PRIVATE TOLVANGER_VERSION="${PROJECT_VERSION}")
 set_target_properties(tolvanger-render PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 add_dependencies(tolvanger-render Tolvanger)
 
@@ -17,3 +17,8 @@ add_executable(tolvanger-demo ${DEMO_SOURCES})
 target_include_directories(tolvanger-demo PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(tolvanger-demo PRIVATE PkgConfig::SNDFILE)
 set_target_properties(tolvanger-demo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+install(TARGETS tolvanger-render RUNTIME DESTINATION bin COMPONENT render)
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/presets/ DESTINATION share/tolvanger/presets COMPONENT render
+  FILES_MATCHING PATTERN "*.fx[pb]")
+install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION share/doc/tolvanger COMPONENT render)

@@ -177,13 +177,4 @@ void PluginInstance::ClearCalls()
     counts_.clear();
 }
 
-std::string DefaultPluginPath()
-{
-#ifdef TOLVANGER_PLUGIN_PATH
-    return TOLVANGER_PLUGIN_PATH;
-#else
-    return {};
-#endif
-}
-
 } // namespace hostkit

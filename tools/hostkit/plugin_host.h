@@ -94,7 +94,4 @@ private:
     VstTimeInfo timeAnswer_{};
 };
 
-// The Tolvanger library this tree built, for tests and tools; "" when unknown.
-std::string DefaultPluginPath();
-
 } // namespace hostkit

@@ -57,6 +57,10 @@ int Run(int argc, const char* const* argv)
         std::fputs(HelpText().c_str(), stdout);
         return 0;
     }
+    if (options.version) {
+        std::fputs(VersionText().c_str(), stdout);
+        return 0;
+    }
 
     // The files are checked before the plug-in loads, and every output place before any work.
     std::optional<AudioReader> reader;

@@ -3,11 +3,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "tools/render/default_plugin.h"
 #include "tools/render/render_error.h"
-
-#ifndef TOLVANGER_PLUGIN_PATH
-#define TOLVANGER_PLUGIN_PATH ""
-#endif
 
 namespace render {
 namespace {
@@ -38,7 +35,7 @@ SampleFormat ParseFormat(const std::string& text)
 RenderOptions ParseOptions(int argc, const char* const* argv)
 {
     RenderOptions options;
-    options.pluginPath = TOLVANGER_PLUGIN_PATH;
+    options.pluginPath = DefaultPluginPath();
     std::vector<std::string> files;
     bool optionsEnded = false;
 
@@ -70,6 +67,8 @@ RenderOptions ParseOptions(int argc, const char* const* argv)
 
         if (name == "-h" || name == "--help")
             flag(options.help);
+        else if (name == "--version")
+            flag(options.version);
         else if (name == "--plugin")
             options.pluginPath = value();
         else if (name == "--block")
@@ -95,7 +94,7 @@ RenderOptions ParseOptions(int argc, const char* const* argv)
         else
             throw UsageError("unknown option '" + name + "' (see --help)");
     }
-    if (options.help) return options;
+    if (options.help || options.version) return options;
 
     if (files.size() == 2) {
         options.input = files[0];
@@ -113,26 +112,26 @@ RenderOptions ParseOptions(int argc, const char* const* argv)
 
 std::string HelpText()
 {
-    return std::string("Usage: tolvanger-render [options] INPUT OUTPUT\n"
-                       "       tolvanger-render [options] --list-params | --save-preset FILE | --snapshot FILE\n"
-                       "\n"
-                       "Renders an audio file through a VST 2.4 plug-in, by default the Tolvanger library\n"
-                       "this program was built with, and reports the loudness before and after.\n"
-                       "\n"
-                       "Files:\n"
-                       "  INPUT                 a WAV, FLAC, AIFF or Ogg file, mono or stereo, processed at\n"
-                       "                        its own sample rate; a mono file feeds both channels\n"
-                       "  OUTPUT                a stereo file in the format its extension names (.wav,\n"
-                       "                        .flac, .aif or .aiff, .ogg); it is written under a temporary\n"
-                       "                        name and renamed when complete\n"
-                       "  --format F            sample format of OUTPUT: float, pcm16 or pcm24 (default:\n"
-                       "                        that of INPUT, where the output format can hold it);\n"
-                       "                        not for .ogg, which is always Vorbis-coded\n"
-                       "\n"
-                       "Processing:\n"
-                       "  --plugin PATH         the plug-in to load (default: ") +
-           TOLVANGER_PLUGIN_PATH +
-           ")\n"
+    return "Usage: tolvanger-render [options] INPUT OUTPUT\n"
+           "   or: tolvanger-render [options] --list-params | --save-preset FILE | --snapshot FILE\n"
+           "\n"
+           "Renders an audio file through a VST 2.4 plug-in, by default the Tolvanger library\n"
+           "installed with this program, and reports the loudness before and after.\n"
+           "\n"
+           "Files:\n"
+           "  INPUT                 a WAV, FLAC, AIFF or Ogg file, mono or stereo, processed at\n"
+           "                        its own sample rate; a mono file feeds both channels\n"
+           "  OUTPUT                a stereo file in the format its extension names (.wav,\n"
+           "                        .flac, .aif or .aiff, .ogg); it is written under a temporary\n"
+           "                        name and renamed when complete\n"
+           "  --format F            sample format of OUTPUT: float, pcm16 or pcm24 (default:\n"
+           "                        that of INPUT, where the output format can hold it);\n"
+           "                        not for .ogg, which is always Vorbis-coded\n"
+           "\n"
+           "Processing:\n"
+           "  --plugin PATH         the plug-in to load (default: Tolvanger.so in this\n"
+           "                        program's folder, else in ../lib/vst from there, as\n"
+           "                        /usr/lib/vst/Tolvanger.so for /usr/bin/tolvanger-render)\n"
            "  --block N             frames per processing call, 1 to 65536 (default 512)\n"
            "  --double              process 64-bit samples (processDoubleReplacing)\n"
            "  --keep-latency        leave the plug-in's delay in: the output has the input's\n"
@@ -161,6 +160,7 @@ std::string HelpText()
            "                        anyway and a message says so\n"
            "  --quiet               no report and no notes; errors are still shown\n"
            "  -h, --help            show this text\n"
+           "  --version             show the version\n"
            "\n"
            "The report on standard output gives, for input and output, the integrated\n"
            "loudness (LUFS), the loudness range (LU), the sample peak (dBFS) and the true peak\n"
@@ -169,6 +169,12 @@ std::string HelpText()
            "\n"
            "Exit status: 0 done, 1 failed (one line on standard error says why), 2 bad command\n"
            "line.\n";
+}
+
+std::string VersionText()
+{
+    return "tolvanger-render " TOLVANGER_VERSION "\n"
+           "Renders audio through the Tolvanger mastering processor of Calder Forges.\n";
 }
 
 } // namespace render

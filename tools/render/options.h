@@ -24,6 +24,7 @@ struct RenderOptions {
     std::string snapshot;
     bool quiet = false;
     bool help = false;
+    bool version = false;
 
     bool rendersAudio() const { return !input.empty(); }
 };
@@ -32,5 +33,7 @@ struct RenderOptions {
 RenderOptions ParseOptions(int argc, const char* const* argv);
 
 std::string HelpText();
+// The program's name and release number, for --version.
+std::string VersionText();
 
 } // namespace render
