@@ -8,9 +8,10 @@ VST_INSTALL_DIR ?= $(HOME)/.vst
 JOBS ?= $(shell nproc)
 
 PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev libcairo2-dev libfontconfig-dev \
-	libx11-dev libxtst-dev libsndfile1-dev libebur128-dev libfftw3-dev fonts-liberation2 xvfb xauth \
-	binutils clang libclang-rt-14-dev
+	libx11-dev libxtst-dev libsndfile1-dev libebur128-dev libfftw3-dev fonts-liberation2 xvfb \
+	binutils clang libclang-rt-14-dev dpkg-dev help2man lintian
 
+RELEASE_DIR ?= build-release
 SANITIZE_DIR ?= build-asan
 TSAN_DIR ?= build-tsan
 FUZZ_DIR ?= build-fuzz
@@ -19,10 +20,12 @@ STRESS_SECONDS ?= 10
 SANITIZER_ENV := ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1 \
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0
-# Window tests need an X display: without one, they run on a virtual one.
-WITH_DISPLAY = $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1280x1024x24")
+# Window tests need an X display: without one, they run on a virtual one of their own.
+WITH_DISPLAY = XVFB_LOG=$(abspath $(1))/xvfb.log $(CURDIR)/mk/with_display.sh
+# The project's own checks treat warnings as errors; other builds only show them.
+CHECKS := -DTOLVANGER_WERROR=ON
 
-.PHONY: all deps build test unit sanitize tsan fuzz demo install bench clean
+.PHONY: all deps build test unit release sanitize tsan fuzz demo install bench clean
 
 all: build
 
@@ -42,20 +45,34 @@ $(BUILD_DIR)/build.ninja: CMakeLists.txt
 build: deps $(BUILD_DIR)/build.ninja
 	cmake --build $(BUILD_DIR) -j$(JOBS)
 
-# Everything CI runs: the suite, the suite again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the thread stress test under ThreadSanitizer, the fuzzers.
-test: unit sanitize tsan fuzz
+# Everything CI runs: the suite, the release build and its package, the suite again under
+# AddressSanitizer and UndefinedBehaviorSanitizer, the thread stress test under
+# ThreadSanitizer, the fuzzers.
+test: unit deb-test sanitize tsan fuzz
 
-unit: build
-	cd $(BUILD_DIR) && $(WITH_DISPLAY) ctest --output-on-failure -j$(JOBS)
+unit: deps
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CHECKS) $(CMAKE_FLAGS)
+	cmake --build $(BUILD_DIR) -j$(JOBS)
+	cd $(BUILD_DIR) && $(call WITH_DISPLAY,$(BUILD_DIR)) ctest --output-on-failure -j$(JOBS)
+
+# The build a package is made from: optimised, with Debian's hardening flags.
+release: export DEB_BUILD_MAINT_OPTIONS = hardening=+all
+release: deps
+	CFLAGS="$$(dpkg-buildflags --get CFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
+	CXXFLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
+	LDFLAGS="$$(dpkg-buildflags --get LDFLAGS)" \
+	  cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release $(CHECKS) $(CMAKE_FLAGS)
+	cmake --build $(RELEASE_DIR) -j$(JOBS)
 
 sanitize: deps
-	cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOLVANGER_SANITIZE=ON -DTOLVANGER_BENCH=OFF
+	cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOLVANGER_SANITIZE=ON -DTOLVANGER_BENCH=OFF \
+	  $(CHECKS)
 	cmake --build $(SANITIZE_DIR) -j$(JOBS)
-	cd $(SANITIZE_DIR) && $(SANITIZER_ENV) $(WITH_DISPLAY) ctest --output-on-failure -j$(JOBS)
+	cd $(SANITIZE_DIR) && $(SANITIZER_ENV) $(call WITH_DISPLAY,$(SANITIZE_DIR)) ctest --output-on-failure -j$(JOBS)
 
 tsan: deps
-	cmake -S . -B $(TSAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVANGER_TSAN=ON -DTOLVANGER_BENCH=OFF
+	cmake -S . -B $(TSAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVANGER_TSAN=ON -DTOLVANGER_BENCH=OFF \
+	  $(CHECKS)
 	cmake --build $(TSAN_DIR) -j$(JOBS) --target tolvanger_tests
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 TOLVANGER_STRESS_SECONDS=$(STRESS_SECONDS) \
 	  $(TSAN_DIR)/tests/tolvanger_tests --gtest_filter='Stress.*'
@@ -76,9 +93,10 @@ bench: build
 	$(BUILD_DIR)/bench/tolvanger_bench
 
 include mk/demo.mk
+include mk/deb.mk
 
 install: build
-	cmake --install $(BUILD_DIR) --prefix $(VST_INSTALL_DIR)
+	cmake --install $(BUILD_DIR) --component vst --prefix $(VST_INSTALL_DIR)
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(RELEASE_DIR)

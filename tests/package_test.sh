@@ -1,0 +1,43 @@
+#!/bin/sh
+# The Debian package as a user gets it: unpacked into a scratch folder, its plug-in loaded
+# through the test host by the host-level tests, its renderer run on a short file, and
+# lintian's verdict.
+#   tests/package_test.sh RELEASE_BUILD_DIR PACKAGE.deb
+set -eu
+build=$(cd "$1" && pwd)
+deb=$2
+version=$(cat "$build/version.txt")
+scratch="$build/package-test"
+rm -rf "$scratch"
+mkdir -p "$scratch"
+fail() {
+  echo "package test: $*" >&2
+  exit 1
+}
+
+dpkg-deb -x "$deb" "$scratch/root"
+root="$scratch/root"
+for f in usr/lib/vst/Tolvanger.so usr/lib/vst/tolvanger_gfx/bg.png usr/lib/vst/tolvanger_gfx/sliderknob.png \
+  usr/bin/tolvanger-render usr/share/man/man1/tolvanger-render.1.gz usr/share/tolvanger/presets/bright_punch.fxp \
+  usr/share/doc/tolvanger/copyright usr/share/doc/tolvanger/README.md; do
+  [ -f "$root/$f" ] || fail "the package has no /$f"
+done
+dpkg-deb -f "$deb" Depends | grep -q 'libcairo2' || fail "Depends lacks the libraries the plug-in links"
+! grep -q -F "$build" "$root/usr/bin/tolvanger-render" "$root/usr/lib/vst/Tolvanger.so" ||
+  fail "a packaged binary refers to the build folder $build"
+
+# The host-level tests, against the packaged library.
+TOLVANGER_TEST_PLUGIN="$root/usr/lib/vst/Tolvanger.so" "$build/tests/tolvanger_tests" \
+  --gtest_filter='Lifecycle.*:Dispatcher.*:Parameters.*:State.*:AudioFrame.*:AudioInit.*' --gtest_brief=1
+
+# The renderer finds the plug-in beside it in the unpacked tree, as it would in /usr.
+render="$root/usr/bin/tolvanger-render"
+[ "$("$render" --version | head -n 1)" = "tolvanger-render $version" ] || fail "--version does not say $version"
+"$build/tolvanger-demo" "$scratch/in.wav" >/dev/null
+"$render" --preset "$root/usr/share/tolvanger/presets/bright_punch.fxp" "$scratch/in.wav" "$scratch/out.flac" \
+  >"$scratch/report.txt"
+grep -q 'latency taken out (128 samples)' "$scratch/report.txt" || fail "the renderer did not process through the plug-in"
+[ -s "$scratch/out.flac" ] || fail "the renderer wrote no output"
+
+lintian --fail-on error --tag-display-limit 0 "$deb"
+echo "package test: $deb passed"
