@@ -13,7 +13,9 @@
 #include <cstdlib>
 #include <thread>
 
+#include "tests/display_turn.h"
 #include "tests/plugin_fixture.h"
+#include "tests/x11_test_display.h"
 
 namespace {
 
@@ -26,8 +28,9 @@ protected:
     void SetUp() override
     {
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display: window tests skipped (make test runs them on Xvfb)";
+        turn = std::make_unique<testing_support::DisplayTurn>(); // the pointer is shared
         display = XOpenDisplay(nullptr);
-        if (!display) GTEST_SKIP() << "cannot open the X display: window tests skipped";
+        ASSERT_NE(display, nullptr) << testing_support::DisplayFailure();
         int eventBase = 0, errorBase = 0, major = 0, minor = 0;
         if (!XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor)) GTEST_SKIP() << "no XTest";
         instance = testing_support::StartedInstance();
@@ -65,6 +68,7 @@ protected:
         XSync(display, False);
     }
 
+    std::unique_ptr<testing_support::DisplayTurn> turn;
     Display* display = nullptr;
     Window parent = 0;
     std::unique_ptr<hostkit::PluginInstance> instance;

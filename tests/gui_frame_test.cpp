@@ -18,6 +18,7 @@
 #include "gui/draw_context.h"
 #include "gui/frame.h"
 #include "tests/display_turn.h"
+#include "tests/x11_test_display.h"
 
 #ifdef TOLVANGER_HAVE_XTST
 #include <X11/extensions/XTest.h>
@@ -99,7 +100,7 @@ protected:
         }
         turn_ = std::make_unique<DisplayTurn>();
         display_ = XOpenDisplay(nullptr);
-        if (display_ == nullptr) GTEST_SKIP() << "cannot open the X display " << std::getenv("DISPLAY");
+        ASSERT_NE(display_, nullptr) << testing_support::DisplayFailure();
         previousHandler_ = XSetErrorHandler(&CountError);
         g_testErrors = 0;
         const int screen = DefaultScreen(display_);

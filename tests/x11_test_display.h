@@ -1,0 +1,25 @@
+#pragma once
+// Window tests and the X display. Without $DISPLAY they are skipped (a test program run by
+// hand on a console); `make test` always gives them one, and with $DISPLAY set a display
+// that cannot be opened is a failure that says why, never a skip.
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace testing_support {
+
+inline std::string DisplayFailure()
+{
+    const char* name = std::getenv("DISPLAY");
+    std::string why = std::string("DISPLAY=") + (name ? name : "") + " is set, but the display cannot be opened: ";
+    const std::string text = name ? name : "";
+    if (text.size() < 2 || text[0] != ':') return why + "not a local display; see Xlib's message above";
+    const std::string socket = "/tmp/.X11-unix/X" + text.substr(1, text.find('.') - 1);
+    struct stat info {};
+    if (stat(socket.c_str(), &info) != 0) return why + "no X server listens on " + socket;
+    return why + "the server at " + socket + " refused the connection (see Xlib's message above)";
+}
+
+} // namespace testing_support
