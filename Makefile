@@ -9,7 +9,7 @@ JOBS ?= $(shell nproc)
 
 PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev libcairo2-dev libfontconfig-dev \
 	libx11-dev libxtst-dev libsndfile1-dev libebur128-dev libfftw3-dev fonts-liberation2 xvfb xauth \
-	binutils clang libclang-rt-14-dev
+	binutils clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 googletest
 
 SANITIZE_DIR ?= build-asan
 TSAN_DIR ?= build-tsan
@@ -43,8 +43,9 @@ build: deps $(BUILD_DIR)/build.ninja
 	cmake --build $(BUILD_DIR) -j$(JOBS)
 
 # Everything CI runs: the suite, the suite again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the thread stress test under ThreadSanitizer, the fuzzers.
-test: unit sanitize tsan fuzz
+# UndefinedBehaviorSanitizer, the thread stress test under ThreadSanitizer, the fuzzers,
+# and the Windows build's tests under Wine.
+test: unit sanitize tsan fuzz windows-test
 
 unit: build
 	cd $(BUILD_DIR) && $(WITH_DISPLAY) ctest --output-on-failure -j$(JOBS)
@@ -76,9 +77,10 @@ bench: build
 	$(BUILD_DIR)/bench/tolvanger_bench
 
 include mk/demo.mk
+include mk/windows.mk
 
 install: build
 	cmake --install $(BUILD_DIR) --prefix $(VST_INSTALL_DIR)
 
-clean:
+clean: windows-clean
 	rm -rf $(BUILD_DIR)
