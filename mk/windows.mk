@@ -35,7 +35,8 @@ windows-zip: windows
 # A fresh prefix, made once: its first start under a display, then the two font families the
 # editor asks for mapped to the metric-compatible Liberation fonts (a new prefix has neither
 # Arial nor Courier New), Wine's windows left unmanaged, as the virtual display has no window
-# manager to wait for, and the second test program shown Windows XP.
+# manager to wait for, a crash reported on the console instead of in a dialog that nobody
+# closes, and the second test program shown Windows XP.
 $(WINE_READY): mk/windows.mk
 	rm -rf $(WINE_PREFIX)
 	mkdir -p $(WINDOWS_DIR)
@@ -44,6 +45,7 @@ $(WINE_READY): mk/windows.mk
 	  wine reg add "HKCU\\Software\\Wine\\Fonts\\Replacements" /v Arial /d "Liberation Sans" /f && \
 	  wine reg add "HKCU\\Software\\Wine\\Fonts\\Replacements" /v "Courier New" /d "Liberation Mono" /f && \
 	  wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f && \
+	  wine reg add "HKCU\\Software\\Wine\\WineDbg" /v ShowCrashDialog /t REG_DWORD /d 0 /f && \
 	  wine reg add "HKCU\\Software\\Wine\\AppDefaults\\tolvanger_windows_xp_tests.exe" /v Version /d winxp64 /f && \
 	  wineserver -w' > $(WINDOWS_DIR)/wineprefix.log 2>&1 || { cat $(WINDOWS_DIR)/wineprefix.log; exit 1; }
 	touch $@
