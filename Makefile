@@ -9,7 +9,8 @@ JOBS ?= $(shell nproc)
 
 PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev libcairo2-dev libfontconfig-dev \
 	libx11-dev libxtst-dev libsndfile1-dev libebur128-dev libfftw3-dev fonts-liberation2 xvfb \
-	binutils clang libclang-rt-14-dev dpkg-dev help2man lintian
+	binutils clang libclang-rt-14-dev dpkg-dev help2man lintian \
+	g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 googletest
 
 RELEASE_DIR ?= build-release
 SANITIZE_DIR ?= build-asan
@@ -47,8 +48,8 @@ build: deps $(BUILD_DIR)/build.ninja
 
 # Everything CI runs: the suite, the release build and its package, the suite again under
 # AddressSanitizer and UndefinedBehaviorSanitizer, the thread stress test under
-# ThreadSanitizer, the fuzzers.
-test: unit deb-test sanitize tsan fuzz
+# ThreadSanitizer, the fuzzers, and the Windows build's tests under Wine.
+test: unit deb-test sanitize tsan fuzz windows-test
 
 unit: deps
 	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CHECKS) $(CMAKE_FLAGS)
@@ -94,9 +95,10 @@ bench: build
 
 include mk/demo.mk
 include mk/deb.mk
+include mk/windows.mk
 
 install: build
 	cmake --install $(BUILD_DIR) --component vst --prefix $(VST_INSTALL_DIR)
 
-clean:
+clean: windows-clean
 	rm -rf $(BUILD_DIR) $(RELEASE_DIR)

@@ -2,20 +2,19 @@
 
 #include <memory>
 #include <string_view>
+#include <utility>
 
 #include "gui/colour.h"
-
-struct _cairo;
-struct _cairo_surface;
 
 namespace gui {
 
 class Bitmap;
 class Font;
 
-// Drawing on a cairo surface in pixel units. A new context starts with antialiasing off,
-// a 1-pixel opaque black pen, opaque black fill and text colours and no font. An operation
-// given a coordinate that is not finite draws nothing.
+// Drawing on a surface in pixel units: a window while it paints, or an image in memory
+// (OffscreenContext). A new context starts with antialiasing off, a 1-pixel opaque black pen,
+// opaque black fill and text colours and no font. An operation given a coordinate that is not
+// finite draws nothing.
 // Thread: one thread at a time, the one that paints with it (the GUI thread for a window).
 class DrawContext {
 public:
@@ -27,8 +26,10 @@ public:
     static constexpr int kAlignCentre = 1;
     static constexpr int kAlignRight = 2;
 
-    // Draws on `surface`, which the context keeps referenced while it lives.
-    explicit DrawContext(_cairo_surface* surface);
+    // The drawing back end's own part: its surface and drawing state. Only the back end
+    // defines it and makes contexts from it.
+    struct Native;
+    explicit DrawContext(std::unique_ptr<Native> native);
     virtual ~DrawContext();
     DrawContext(const DrawContext&) = delete;
     DrawContext& operator=(const DrawContext&) = delete;
@@ -38,11 +39,11 @@ public:
 
     // Antialiasing of shapes and bitmaps; text is always drawn smoothed.
     void SetAntialias(bool on);
-    void SetFontColour(Colour colour);
-    void SetFillColour(Colour colour);
-    void SetFrameColour(Colour colour);
+    void SetFontColour(Colour colour) { fontColour_ = colour; }
+    void SetFillColour(Colour colour) { fillColour_ = colour; }
+    void SetFrameColour(Colour colour) { frameColour_ = colour; }
     // The font of later text; null for none.
-    void SetFont(std::shared_ptr<const Font> font);
+    void SetFont(std::shared_ptr<const Font> font) { font_ = std::move(font); }
     const std::shared_ptr<const Font>& CurrentFont() const { return font_; }
 
     // Advance width of a UTF-8 text in the current font; -1 with no usable font.
@@ -72,15 +73,10 @@ public:
     Colour ReadPixel(int x, int y) const;
 
 protected:
-    struct AdoptSurface {};
-    // Takes over the caller's reference to `surface`.
-    DrawContext(_cairo_surface* surface, AdoptSurface);
-    _cairo_surface* Surface() const;
+    Native& GetNative() const { return *native_; }
 
 private:
-    void SetSource(Colour colour) const;
-
-    _cairo* cr_;
+    std::unique_ptr<Native> native_;
     Colour fontColour_ = kOpaqueBlack;
     Colour fillColour_ = kOpaqueBlack;
     Colour frameColour_ = kOpaqueBlack;

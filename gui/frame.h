@@ -7,29 +7,26 @@
 #include "gui/input.h"
 #include "gui/view.h"
 
-struct _XDisplay;
-
 namespace gui {
 
-// A child window inside a host's window, showing one view. The frame opens its own X
-// display connection and touches it only inside its own calls, so every window event
-// (expose, buttons, motion, keys) is handled when Idle() runs. Painting is double-buffered:
-// the view draws into an image of the frame's size, which is then copied to the window.
-// With a parent of 0, a parent that is not a window, or no display, the frame has no window:
-// nothing is painted and every call is harmless. X errors of the frame's connection never
-// reach the process-wide Xlib handlers, and a lost connection leaves the frame without window
-// instead of ending the process.
+// A child window inside a host's window, showing one view. Every window event (paint, buttons,
+// motion, keys) reaches the view on the GUI thread: on X11 the frame has its own display
+// connection and handles the pending events when Idle() runs; on Windows the host's message
+// loop delivers them to the window. With a parent of 0 or a parent that is not a window (or no
+// display), the frame has no window: nothing is painted and every call is harmless. Errors of
+// the window system never end the process: a frame that loses its window (the parent destroyed,
+// the connection lost) just has none.
 // Thread: the GUI thread, the one that made the frame, except where a call says otherwise.
 class Frame {
 public:
-    // `parent`: an X11 Window id. `displayName`: null for $DISPLAY.
-    Frame(std::uintptr_t parent, int width, int height, std::unique_ptr<View> view, const char* displayName = nullptr);
-    // Closes the window and the connection, then destroys the view.
+    // `nativeParent`: the host's window, an X11 Window id or an HWND.
+    Frame(std::uintptr_t nativeParent, int width, int height, std::unique_ptr<View> view);
+    // Closes the window, then destroys the view.
     ~Frame();
     Frame(const Frame&) = delete;
     Frame& operator=(const Frame&) = delete;
 
-    // Handles the pending window events, then repaints if the view was exposed or invalidated.
+    // Handles what is pending for the window, then repaints if the view was exposed or invalidated.
     void Idle();
     // Asks for a repaint of the whole view on the next Idle(). Any thread.
     void Invalidate();
@@ -42,17 +39,17 @@ public:
     View& GetView() { return *view_; }
     int Width() const { return width_; }
     int Height() const { return height_; }
-    // False when the frame never got a window, or lost it (parent destroyed, connection lost).
+    // False when the frame never got a window, or lost it.
     bool HasWindow() const;
-    // The child window's id, 0 without window.
+    // The child window's id (X11 Window or HWND), 0 without window.
     std::uintptr_t WindowId() const;
-    // The frame's own display connection, null without one; for tests. Errors of requests
-    // made on it outside the frame's calls are not the frame's to catch.
-    _XDisplay* XDisplay() const;
+
+    // The window system's own part of the frame; only that back end defines it (see for
+    // example gui/x11/display.h).
+    struct Native;
+    Native& GetNative() const { return *native_; }
 
 private:
-    struct Native;
-
     std::unique_ptr<View> view_;
     int width_;
     int height_;

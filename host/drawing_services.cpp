@@ -9,7 +9,6 @@
 #include "gui/font.h"
 #include "host/vest.h"
 #include "host/vest_editor.h"
-#include "resources/embedded.h"
 
 struct BitmapHolder {
     std::shared_ptr<const gui::Bitmap> bitmap;
@@ -139,9 +138,7 @@ int32_t LoadBitmapResource(CVeST* host, BitmapHolder* holder, int32_t number)
 {
     if (!host || !holder) return 0;
     holder->bitmap.reset();
-    const EmbeddedResource* resource = FindEmbeddedResource(number);
-    if (!resource) return 0;
-    auto bitmap = gui::Bitmap::FromPng(std::span<const std::uint8_t>(resource->data, resource->size));
+    auto bitmap = gui::Bitmap::FromResource(number);
     if (!bitmap || bitmap->Width() <= 0 || bitmap->Height() <= 0) return 0;
     holder->bitmap = std::move(bitmap);
     return 1;

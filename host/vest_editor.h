@@ -17,7 +17,7 @@ public:
     CVeSTEditor(CVeST* host, int width, int height);
     ~CVeSTEditor() override;
 
-    // Makes the frame and its one view in the host's window (an X11 window id here).
+    // Makes the frame and its one view in the host's window (an X11 window id or an HWND).
     // Answers true also with no usable parent: then nothing is ever painted.
     bool open(void* parentWindow) override;
     void close() override;

@@ -7,6 +7,9 @@
 
 namespace platform {
 
+// The handle the system gave the library this code was loaded from (the module handle
+// on Windows, the load address on Linux); null when unknown.
+void* ModuleHandle() noexcept;
 // Full path of the shared library this code was loaded from ("" when unknown).
 std::string ModulePath();
 // Milliseconds of a monotonic clock, wrapping like a 32-bit tick counter.

@@ -6,6 +6,13 @@
 
 namespace platform {
 
+void* ModuleHandle() noexcept
+{
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&ModuleHandle), &info) == 0) return nullptr;
+    return info.dli_fbase;
+}
+
 std::string ModulePath()
 {
     Dl_info info{};

@@ -1,6 +1,7 @@
 #pragma once
 // Window tests share one X display and its pointer; when ctest runs tests in parallel
-// they take turns through a lock file.
+// (or two test runs share a display) they take turns through a lock file. Every fixture
+// that opens a window or moves the pointer holds a turn.
 
 #include <fcntl.h>
 #include <sys/file.h>

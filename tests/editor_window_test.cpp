@@ -63,7 +63,7 @@ protected:
     {
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display: window tests skipped (make test runs them on Xvfb)";
         turn = std::make_unique<testing_support::DisplayTurn>();
-        display = XOpenDisplay(nullptr);
+        display = gui::x11::OpenDisplay(nullptr);
         ASSERT_NE(display, nullptr) << testing_support::DisplayFailure();
         parent = XCreateSimpleWindow(display, DefaultRootWindow(display), 100, 100, 890, 550, 0, 0, 0);
         XMapWindow(display, parent);

@@ -29,7 +29,7 @@ protected:
     {
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display: window tests skipped (make test runs them on Xvfb)";
         turn = std::make_unique<testing_support::DisplayTurn>(); // the pointer is shared
-        display = XOpenDisplay(nullptr);
+        display = gui::x11::OpenDisplay(nullptr);
         ASSERT_NE(display, nullptr) << testing_support::DisplayFailure();
         int eventBase = 0, errorBase = 0, major = 0, minor = 0;
         if (!XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor)) GTEST_SKIP() << "no XTest";

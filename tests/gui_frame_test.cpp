@@ -17,6 +17,7 @@
 
 #include "gui/draw_context.h"
 #include "gui/frame.h"
+#include "gui/x11/display.h"
 #include "tests/display_turn.h"
 #include "tests/x11_test_display.h"
 
@@ -99,7 +100,7 @@ protected:
             GTEST_SKIP() << "DISPLAY is not set: window tests need an X server (for example Xvfb)";
         }
         turn_ = std::make_unique<DisplayTurn>();
-        display_ = XOpenDisplay(nullptr);
+        display_ = gui::x11::OpenDisplay(nullptr);
         ASSERT_NE(display_, nullptr) << testing_support::DisplayFailure();
         previousHandler_ = XSetErrorHandler(&CountError);
         g_testErrors = 0;
@@ -255,7 +256,7 @@ TEST_F(FrameWindow, SurvivesALostConnection)
     Record record;
     gui::Frame frame(parent_, kWidth, kHeight, ViewOf(record));
     ASSERT_TRUE(IdleUntil(frame, [&] { return record.draws > 0; }));
-    shutdown(ConnectionNumber(frame.XDisplay()), SHUT_RDWR);
+    shutdown(ConnectionNumber(gui::x11::DisplayOf(frame)), SHUT_RDWR);
     frame.Invalidate();
     frame.Idle();
     EXPECT_FALSE(frame.HasWindow());
@@ -401,7 +402,7 @@ TEST(FrameWithoutWindow, AParentOfZeroGivesAHarmlessFrame)
     gui::Frame frame(0, 890, 550, ViewOf(record));
     EXPECT_FALSE(frame.HasWindow());
     EXPECT_EQ(frame.WindowId(), 0u);
-    EXPECT_EQ(frame.XDisplay(), nullptr);
+    EXPECT_EQ(gui::x11::DisplayOf(frame), nullptr);
     EXPECT_EQ(frame.Width(), 890);
     EXPECT_EQ(frame.Height(), 550);
     frame.Invalidate();

@@ -1,12 +1,15 @@
 #pragma once
 // Window tests and the X display. Without $DISPLAY they are skipped (a test program run by
 // hand on a console); `make test` always gives them one, and with $DISPLAY set a display
-// that cannot be opened is a failure that says why, never a skip.
+// that cannot be opened (with gui::x11::OpenDisplay, as the frame opens it) is a failure
+// that says why, never a skip.
 
 #include <sys/stat.h>
 
 #include <cstdlib>
 #include <string>
+
+#include "gui/x11/open_display.h"
 
 namespace testing_support {
 

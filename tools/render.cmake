@@ -5,7 +5,7 @@ if(NOT SNDFILE_FOUND OR NOT EBUR128_FOUND)
 endif()
 
 file(GLOB RENDER_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/render/*.cpp)
-add_executable(tolvanger-render ${RENDER_SOURCES})
+add_executable(tolvanger-render ${RENDER_SOURCES} ${CMAKE_SOURCE_DIR}/gui/x11/open_display.cpp)
 target_link_libraries(tolvanger-render PRIVATE hostkit PkgConfig::SNDFILE PkgConfig::EBUR128
   PkgConfig::X11 PkgConfig::CAIRO)
 target_compile_definitions(tolvanger-render PRIVATE TOLVANGER_VERSION="${PROJECT_VERSION}")

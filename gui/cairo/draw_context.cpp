@@ -8,9 +8,8 @@
 #include <initializer_list>
 #include <utility>
 
-#include "gui/bitmap.h"
+#include "gui/cairo/native.h"
 #include "gui/cairo/utf8.h"
-#include "gui/font.h"
 
 namespace gui {
 
@@ -27,53 +26,42 @@ bool Finite(std::initializer_list<double> values)
 
 double Limit(double v) { return std::clamp(v, -kCoordinateLimit, kCoordinateLimit); }
 
+void SetSource(cairo_t* cr, Colour colour)
+{
+    cairo_set_source_rgba(cr, colour.r / 255.0, colour.g / 255.0, colour.b / 255.0, colour.a / 255.0);
+}
+
 } // namespace
 
-DrawContext::DrawContext(_cairo_surface* surface) : cr_(cairo_create(surface)) { ResetState(); }
+DrawContext::DrawContext(std::unique_ptr<Native> native) : native_(std::move(native)) { ResetState(); }
 
-DrawContext::DrawContext(_cairo_surface* surface, AdoptSurface) : DrawContext(surface)
-{
-    cairo_surface_destroy(surface);
-}
-
-DrawContext::~DrawContext()
-{
-    cairo_surface_flush(cairo_get_target(cr_));
-    cairo_destroy(cr_);
-}
-
-_cairo_surface* DrawContext::Surface() const { return cairo_get_target(cr_); }
+DrawContext::~DrawContext() = default;
 
 void DrawContext::ResetState()
 {
-    cairo_reset_clip(cr_);
-    cairo_identity_matrix(cr_);
-    cairo_new_path(cr_);
-    cairo_set_operator(cr_, CAIRO_OPERATOR_OVER);
-    cairo_set_line_width(cr_, 1.0);
-    cairo_set_line_cap(cr_, CAIRO_LINE_CAP_SQUARE);
-    cairo_set_line_join(cr_, CAIRO_LINE_JOIN_MITER);
+    cairo_t* cr = native_->cr;
+    cairo_reset_clip(cr);
+    cairo_identity_matrix(cr);
+    cairo_new_path(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+    cairo_set_line_width(cr, 1.0);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_SQUARE);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_MITER);
     SetAntialias(false);
     fontColour_ = fillColour_ = frameColour_ = kOpaqueBlack;
     font_.reset();
 }
 
-void DrawContext::SetAntialias(bool on) { cairo_set_antialias(cr_, on ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE); }
-
-void DrawContext::SetFontColour(Colour colour) { fontColour_ = colour; }
-void DrawContext::SetFillColour(Colour colour) { fillColour_ = colour; }
-void DrawContext::SetFrameColour(Colour colour) { frameColour_ = colour; }
-void DrawContext::SetFont(std::shared_ptr<const Font> font) { font_ = std::move(font); }
-
-void DrawContext::SetSource(Colour colour) const
+void DrawContext::SetAntialias(bool on)
 {
-    cairo_set_source_rgba(cr_, colour.r / 255.0, colour.g / 255.0, colour.b / 255.0, colour.a / 255.0);
+    cairo_set_antialias(native_->cr, on ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
 }
 
 double DrawContext::MeasureText(std::string_view utf8) const { return font_ ? font_->MeasureText(utf8) : -1; }
 
 void DrawContext::DrawRectangle(double x1, double y1, double x2, double y2, int style)
 {
+    cairo_t* cr = native_->cr;
     if (style != kOutline && style != kFilled && style != kFilledAndOutline) return;
     if (!Finite({x1, y1, x2, y2})) return;
     x1 = Limit(x1), y1 = Limit(y1), x2 = Limit(x2), y2 = Limit(y2);
@@ -82,21 +70,22 @@ void DrawContext::DrawRectangle(double x1, double y1, double x2, double y2, int 
     const double width = std::max(x1, x2) - left;
     const double height = std::max(y1, y2) - top;
     if (style != kOutline) {
-        cairo_rectangle(cr_, left, top, width, height);
-        SetSource(fillColour_);
-        cairo_fill(cr_);
+        cairo_rectangle(cr, left, top, width, height);
+        SetSource(cr, fillColour_);
+        cairo_fill(cr);
     }
     if (style != kFilled && width >= 1 && height >= 1) {
         // The pen's centre runs half a pixel inside the fill's edge, so the 1-pixel line
         // covers exactly the fill's outermost pixels.
-        cairo_rectangle(cr_, left + 0.5, top + 0.5, width - 1, height - 1);
-        SetSource(frameColour_);
-        cairo_stroke(cr_);
+        cairo_rectangle(cr, left + 0.5, top + 0.5, width - 1, height - 1);
+        SetSource(cr, frameColour_);
+        cairo_stroke(cr);
     }
 }
 
 void DrawContext::DrawTextInRect(std::string_view utf8, double x1, double y1, double x2, double y2, int align)
 {
+    cairo_t* cr = native_->cr;
     if (!font_ || !font_->IsUsable() || !Finite({x1, y1, x2, y2}) || x2 < x1 || y2 < y1) return;
     x1 = Limit(x1), y1 = Limit(y1), x2 = Limit(x2), y2 = Limit(y2);
     const std::string text = cairo::ValidUtf8(utf8);
@@ -107,61 +96,63 @@ void DrawContext::DrawTextInRect(std::string_view utf8, double x1, double y1, do
     if (align == kAlignCentre) x = x1 + 0.5 * (x2 - x1) - 0.5 * width;
     if (align == kAlignRight) x = x2 - width;
 
-    cairo_save(cr_);
-    cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE); // the box clips on whole pixels
-    cairo_rectangle(cr_, x1, y1, x2 - x1, y2 - y1);
-    cairo_clip(cr_);
-    SetSource(fontColour_);
-    cairo_set_scaled_font(cr_, font_->ScaledFont());
-    cairo_move_to(cr_, x, baseline);
-    cairo_show_text(cr_, text.c_str());
-    cairo_new_path(cr_);
+    cairo_save(cr);
+    cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE); // the box clips on whole pixels
+    cairo_rectangle(cr, x1, y1, x2 - x1, y2 - y1);
+    cairo_clip(cr);
+    SetSource(cr, fontColour_);
+    cairo_set_scaled_font(cr, font_->GetNative().scaled);
+    cairo_move_to(cr, x, baseline);
+    cairo_show_text(cr, text.c_str());
+    cairo_new_path(cr);
     if (font_->IsUnderlined() && width > 0) {
-        const double thickness = std::max(1.0, std::round(font_->UnderlineThickness()));
-        const double top = std::round(baseline + font_->UnderlineOffset() - thickness * 0.5);
-        cairo_rectangle(cr_, std::round(x), top, std::round(width), thickness);
-        cairo_fill(cr_);
+        const Font::Native& face = font_->GetNative();
+        const double thickness = std::max(1.0, std::round(face.underlineThickness));
+        const double top = std::round(baseline + face.underlineOffset - thickness * 0.5);
+        cairo_rectangle(cr, std::round(x), top, std::round(width), thickness);
+        cairo_fill(cr);
     }
-    cairo_restore(cr_);
+    cairo_restore(cr);
 }
 
 bool DrawContext::DrawBitmap(const Bitmap* bitmap, double x1, double y1, double x2, double y2, double sourceX,
                              double sourceY)
 {
     if (bitmap == nullptr) return false;
+    cairo_t* cr = native_->cr;
     if (!Finite({x1, y1, x2, y2, sourceX, sourceY})) return true;
     const int left = static_cast<int>(Limit(x1));
     const int top = static_cast<int>(Limit(y1));
     const int width = static_cast<int>(Limit(x2)) - left;
     const int height = static_cast<int>(Limit(y2)) - top;
     if (width <= 0 || height <= 0) return true;
-    cairo_save(cr_);
-    cairo_rectangle(cr_, left, top, width, height);
-    cairo_clip(cr_);
-    cairo_set_source_surface(cr_, bitmap->Surface(), left - static_cast<int>(Limit(sourceX)),
+    cairo_save(cr);
+    cairo_rectangle(cr, left, top, width, height);
+    cairo_clip(cr);
+    cairo_set_source_surface(cr, bitmap->GetNative().surface, left - static_cast<int>(Limit(sourceX)),
                              top - static_cast<int>(Limit(sourceY)));
-    cairo_pattern_set_filter(cairo_get_source(cr_), CAIRO_FILTER_NEAREST);
-    cairo_pattern_set_extend(cairo_get_source(cr_), CAIRO_EXTEND_NONE);
-    cairo_paint(cr_);
-    cairo_restore(cr_);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+    cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_NONE);
+    cairo_paint(cr);
+    cairo_restore(cr);
     return true;
 }
 
 int DrawContext::Width() const
 {
-    cairo_surface_t* surface = Surface();
+    cairo_surface_t* surface = native_->Surface();
     return cairo_surface_get_type(surface) == CAIRO_SURFACE_TYPE_IMAGE ? cairo_image_surface_get_width(surface) : 0;
 }
 
 int DrawContext::Height() const
 {
-    cairo_surface_t* surface = Surface();
+    cairo_surface_t* surface = native_->Surface();
     return cairo_surface_get_type(surface) == CAIRO_SURFACE_TYPE_IMAGE ? cairo_image_surface_get_height(surface) : 0;
 }
 
 Colour DrawContext::ReadPixel(int x, int y) const
 {
-    cairo_surface_t* surface = Surface();
+    cairo_surface_t* surface = native_->Surface();
     if (cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE) return Colour{0, 0, 0, 0};
     if (x < 0 || y < 0 || x >= Width() || y >= Height()) return Colour{0, 0, 0, 0};
     cairo_surface_flush(surface);

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "gui/cairo/native.h"
 #include "gui/cairo/utf8.h"
 
 namespace gui {
@@ -139,18 +140,6 @@ std::shared_ptr<const FaceEntry> FindFace(const std::string& family, FaceStyle s
 
 } // namespace
 
-struct Font::Resolved {
-    std::shared_ptr<const FaceEntry> face;
-    cairo_scaled_font_t* scaled = nullptr;
-    double underlineOffset = 0;
-    double underlineThickness = 1;
-
-    ~Resolved()
-    {
-        if (scaled != nullptr) cairo_scaled_font_destroy(scaled);
-    }
-};
-
 Font::Font(std::string family, int pixelSize, int style)
     : family_(std::move(family)), pixelSize_(pixelSize), style_(style)
 {
@@ -158,19 +147,20 @@ Font::Font(std::string family, int pixelSize, int style)
 
 Font::~Font() = default;
 
-const Font::Resolved& Font::Resolve() const
+const Font::Native& Font::GetNative() const
 {
     std::call_once(once_, [this] {
-        auto resolved = std::make_unique<Resolved>();
+        auto resolved = std::make_unique<Native>();
         const FaceStyle style = IsBold() ? FaceStyle::kBold : IsItalic() ? FaceStyle::kItalic : FaceStyle::kRegular;
-        resolved->face = FindFace(family_, style);
-        if (resolved->face->exists && pixelSize_ > 0) {
+        const std::shared_ptr<const FaceEntry> face = FindFace(family_, style);
+        resolved->exists = face->exists;
+        resolved->resolvedFamily = face->resolvedFamily;
+        if (face->exists && pixelSize_ > 0) {
             cairo_matrix_t size;
             cairo_matrix_t identity;
             cairo_matrix_init_scale(&size, pixelSize_, pixelSize_);
             cairo_matrix_init_identity(&identity);
-            cairo_scaled_font_t* scaled =
-                cairo_scaled_font_create(resolved->face->face, &size, &identity, TextOptions());
+            cairo_scaled_font_t* scaled = cairo_scaled_font_create(face->face, &size, &identity, TextOptions());
             if (cairo_scaled_font_status(scaled) == CAIRO_STATUS_SUCCESS) {
                 resolved->scaled = scaled;
                 if (FT_Face ft = cairo_ft_scaled_font_lock_face(scaled)) {
@@ -186,20 +176,20 @@ const Font::Resolved& Font::Resolve() const
             }
         }
         if (resolved->underlineOffset <= 0) resolved->underlineOffset = 0.1 * pixelSize_;
-        resolved_ = std::move(resolved);
+        native_ = std::move(resolved);
     });
-    return *resolved_;
+    return *native_;
 }
 
-bool Font::Exists() const { return Resolve().face->exists; }
+bool Font::Exists() const { return GetNative().exists; }
 
-bool Font::IsUsable() const { return Resolve().scaled != nullptr; }
+bool Font::IsUsable() const { return GetNative().scaled != nullptr; }
 
-std::string Font::ResolvedFamily() const { return Resolve().face->resolvedFamily; }
+std::string Font::ResolvedFamily() const { return GetNative().resolvedFamily; }
 
 double Font::MeasureText(std::string_view utf8) const
 {
-    cairo_scaled_font_t* scaled = Resolve().scaled;
+    cairo_scaled_font_t* scaled = GetNative().scaled;
     if (scaled == nullptr) return -1;
     const std::string text = cairo::ValidUtf8(utf8);
     if (text.empty()) return 0;
@@ -207,11 +197,5 @@ double Font::MeasureText(std::string_view utf8) const
     cairo_scaled_font_text_extents(scaled, text.c_str(), &extents);
     return extents.x_advance;
 }
-
-_cairo_scaled_font* Font::ScaledFont() const { return Resolve().scaled; }
-
-double Font::UnderlineOffset() const { return Resolve().underlineOffset; }
-
-double Font::UnderlineThickness() const { return Resolve().underlineThickness; }
 
 } // namespace gui

@@ -4,24 +4,27 @@
 
 #include <algorithm>
 
+#include "gui/cairo/native.h"
+
 namespace gui {
 
-OffscreenContext::OffscreenContext(int width, int height)
-    : DrawContext(cairo_image_surface_create(CAIRO_FORMAT_RGB24, std::max(width, 0), std::max(height, 0)),
-                  AdoptSurface{})
+namespace {
+
+std::unique_ptr<DrawContext::Native> ImageOfSize(int width, int height)
 {
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, std::max(width, 0), std::max(height, 0));
+    auto native = std::make_unique<DrawContext::Native>(surface);
+    cairo_surface_destroy(surface); // the context's cairo_t keeps it
+    return native;
 }
 
-std::uint32_t OffscreenContext::ReadArgb(int x, int y) const
-{
-    const Colour c = ReadPixel(x, y);
-    return static_cast<std::uint32_t>(c.a) << 24 | static_cast<std::uint32_t>(c.r) << 16 |
-           static_cast<std::uint32_t>(c.g) << 8 | c.b;
-}
+} // namespace
+
+OffscreenContext::OffscreenContext(int width, int height) : DrawContext(ImageOfSize(width, height)) {}
 
 bool OffscreenContext::SavePng(const std::string& path) const
 {
-    cairo_surface_t* surface = Surface();
+    cairo_surface_t* surface = GetNative().Surface();
     cairo_surface_flush(surface);
     return cairo_surface_write_to_png(surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
 }

@@ -8,8 +8,11 @@
 #include <algorithm>
 #include <utility>
 
+#include "gui/cairo/native.h"
 #include "gui/draw_context.h"
+#include "gui/x11/display.h"
 #include "gui/x11/error_trap.h"
+#include "gui/x11/open_display.h"
 
 namespace gui {
 
@@ -94,7 +97,7 @@ struct Frame::Native {
 
 void Frame::Native::Open(Window parent, int width, int height, const char* displayName)
 {
-    display = XOpenDisplay(displayName);
+    display = x11::OpenDisplay(displayName);
     if (display == nullptr) return;
     x11::SurviveConnectionLoss(display, &lost);
     bool ok = false;
@@ -153,7 +156,7 @@ void Frame::Native::Close()
 void Frame::Native::Paint(View& view)
 {
     {
-        DrawContext context(backBuffer);
+        DrawContext context(std::make_unique<DrawContext::Native>(backBuffer));
         view.Draw(context);
     }
     cairo_t* cr = cairo_create(windowSurface);
@@ -214,11 +217,11 @@ void Frame::Native::Dispatch(XEvent& event, View& view, bool& exposed)
     }
 }
 
-Frame::Frame(std::uintptr_t parent, int width, int height, std::unique_ptr<View> view, const char* displayName)
+Frame::Frame(std::uintptr_t nativeParent, int width, int height, std::unique_ptr<View> view)
     : view_(std::move(view)), width_(std::max(width, 1)), height_(std::max(height, 1)),
       native_(std::make_unique<Native>())
 {
-    if (parent != 0 && view_) native_->Open(static_cast<Window>(parent), width_, height_, displayName);
+    if (nativeParent != 0 && view_) native_->Open(static_cast<Window>(nativeParent), width_, height_, nullptr);
 }
 
 Frame::~Frame() { native_->Close(); }
@@ -249,14 +252,24 @@ void Frame::PaintNow()
     n.Paint(*view_);
 }
 
-bool Frame::KeyDown(const Key& key) { return view_ && view_->OnKeyDown(key); }
-
-bool Frame::KeyUp(const Key& key) { return view_ && view_->OnKeyUp(key); }
-
 bool Frame::HasWindow() const { return native_->Usable(); }
 
 std::uintptr_t Frame::WindowId() const { return HasWindow() ? native_->window : 0; }
 
-_XDisplay* Frame::XDisplay() const { return native_->display; }
+namespace x11 {
+
+std::unique_ptr<Frame> MakeFrameOnDisplay(std::uintptr_t parent, int width, int height, std::unique_ptr<View> view,
+                                          const char* displayName)
+{
+    const bool withView = view != nullptr;
+    auto frame = std::make_unique<Frame>(0, width, height, std::move(view)); // no window yet
+    if (parent != 0 && withView)
+        frame->GetNative().Open(static_cast<Window>(parent), frame->Width(), frame->Height(), displayName);
+    return frame;
+}
+
+_XDisplay* DisplayOf(const Frame& frame) { return frame.GetNative().display; }
+
+} // namespace x11
 
 } // namespace gui

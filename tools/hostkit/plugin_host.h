@@ -1,6 +1,7 @@
 #pragma once
-// A small VST 2.4 host: loads a plug-in shared object with dlopen and talks to it only
-// through its AEffect record. Tests, benchmarks and the command-line renderer use it.
+// A small VST 2.4 host: loads a plug-in library (dlopen on Linux, LoadLibrary on Windows) and
+// talks to it only through its AEffect record. Tests, benchmarks and the command-line renderer
+// use it.
 
 #include <cstdint>
 #include <map>
@@ -27,6 +28,8 @@ public:
     // "VSTPluginMain", "main" or "MAIN"; null when the library does not export it.
     EntryProc Entry(const std::string& name = "VSTPluginMain") const;
     const std::string& path() const { return path_; }
+    // The system's handle of the loaded library (from dlopen, or the HMODULE).
+    void* Handle() const { return handle_; }
 
 private:
     PluginLibrary(void* handle, std::string path) : handle_(handle), path_(std::move(path)) {}

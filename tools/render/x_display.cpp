@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "gui/x11/open_display.h"
 #include "tools/render/interrupt.h"
 
 extern char** environ;
@@ -52,7 +53,7 @@ std::string ReadDisplayNumber(int fd)
 std::unique_ptr<XDisplay> XDisplay::Open(std::string* why)
 {
     if (const char* name = std::getenv("DISPLAY"); name && *name) {
-        if (Display* display = XOpenDisplay(name)) {
+        if (Display* display = gui::x11::OpenDisplay(name)) {
             std::unique_ptr<XDisplay> connection(new XDisplay());
             connection->display_ = display;
             connection->name_ = name;
@@ -107,7 +108,7 @@ std::unique_ptr<XDisplay> XDisplay::StartVirtual(std::string* why)
         return nullptr;
     }
     connection->name_ = ":" + number;
-    connection->display_ = XOpenDisplay(connection->name_.c_str());
+    connection->display_ = gui::x11::OpenDisplay(connection->name_.c_str());
     if (!connection->display_) {
         *why = "the virtual display " + connection->name_ + " started by Xvfb cannot be opened";
         return nullptr;

@@ -1,0 +1,8 @@
+// The library's exported entry points; host/exports.def names them (and gives "main" as a
+// second name of VSTPluginMain), and nothing else leaves the DLL.
+
+#include "host/instance.h"
+
+extern "C" AEffect* VSTPluginMain(audioMasterCallback audioMaster) { return CreatePluginInstance(audioMaster); }
+
+extern "C" AEffect* MAIN(audioMasterCallback audioMaster) { return CreatePluginInstance(audioMaster); }
