@@ -298,6 +298,91 @@ TEST(Lv2Plugin, RunsWithoutAnyHostFeature)
     EXPECT_EQ(state->save(lilv_instance_get_handle(lv2.get()), nullptr, nullptr, 0, nullptr), LV2_STATE_ERR_NO_FEATURE);
 }
 
+// Chunk saving and restoring through an instance's own state interface, as a host does.
+struct ChunkStore {
+    std::vector<unsigned char> bytes;
+    LV2_URID key = 0, type = 0;
+
+    static LV2_State_Status Store(LV2_State_Handle handle, uint32_t key, const void* value, size_t size, uint32_t type,
+                                  uint32_t)
+    {
+        auto* self = static_cast<ChunkStore*>(handle);
+        if (key != self->key) return LV2_STATE_ERR_UNKNOWN;
+        self->type = type;
+        const auto* bytes = static_cast<const unsigned char*>(value);
+        self->bytes.assign(bytes, bytes + size);
+        return LV2_STATE_SUCCESS;
+    }
+    static const void* Retrieve(LV2_State_Handle handle, uint32_t key, size_t* size, uint32_t* type, uint32_t* flags)
+    {
+        auto* self = static_cast<ChunkStore*>(handle);
+        if (key != self->key || self->bytes.empty()) return nullptr;
+        *size = self->bytes.size();
+        *type = self->type;
+        *flags = LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE;
+        return self->bytes.data();
+    }
+};
+
+const LV2_State_Interface* StateOf(LilvInstance* instance)
+{
+    return static_cast<const LV2_State_Interface*>(lilv_instance_get_extension_data(instance, LV2_STATE__interface));
+}
+
+std::vector<unsigned char> SavedChunk(LilvInstance* instance, UridMap& urids)
+{
+    ChunkStore store;
+    store.key = urids.Id(lv2_uris::kStateChunk);
+    const LV2_State_Interface* state = StateOf(instance);
+    if (!state) return {};
+    if (state->save(lilv_instance_get_handle(instance), ChunkStore::Store, &store, LV2_STATE_IS_POD, nullptr) !=
+            LV2_STATE_SUCCESS ||
+        store.type != urids.Id(LV2_ATOM__Chunk))
+        return {};
+    return store.bytes;
+}
+
+TEST(Lv2Plugin, CarelessHostsGetNeutralAnswers)
+{
+    const LilvPlugin* plugin = Lv2Bundle::Get().plugin;
+    ASSERT_TRUE(plugin);
+    for (double rate : {0.0, -44100.0, std::nan(""), double(INFINITY), 1e300})
+        EXPECT_EQ(lilv_plugin_instantiate(plugin, rate, nullptr), nullptr) << rate;
+
+    UridMap urids;
+    const LV2_Feature* features[] = {urids.MapFeature(), nullptr};
+    LilvInstance* instance = lilv_plugin_instantiate(plugin, 44100, features);
+    ASSERT_TRUE(instance);
+    // Nothing connected, a port past the last one, no activation: runs that do nothing.
+    lilv_instance_connect_port(instance, lv2_ports::kCount, nullptr);
+    lilv_instance_connect_port(instance, 1000, nullptr);
+    lilv_instance_run(instance, 64);
+    float latency = -1;
+    lilv_instance_connect_port(instance, lv2_ports::kLatency, &latency);
+    lilv_instance_run(instance, 0);
+    EXPECT_EQ(latency, 128.0f);
+
+    const std::vector<unsigned char> before = SavedChunk(instance, urids);
+    ASSERT_EQ(before.size(), 260u);
+    const LV2_State_Interface* state = StateOf(instance);
+    LV2_Handle handle = lilv_instance_get_handle(instance);
+    ChunkStore foreign;
+    foreign.key = urids.Id(lv2_uris::kStateChunk);
+    foreign.bytes = before;
+    foreign.bytes[4] = 0x42; // slider 1 would change
+    foreign.type = urids.Id(LV2_ATOM__String);
+    EXPECT_EQ(state->restore(handle, ChunkStore::Retrieve, &foreign, 0, nullptr), LV2_STATE_ERR_BAD_TYPE);
+    foreign.type = urids.Id(LV2_ATOM__Chunk);
+    foreign.bytes[0] = 0x01; // no marker: not our chunk
+    EXPECT_EQ(state->restore(handle, ChunkStore::Retrieve, &foreign, 0, nullptr), LV2_STATE_SUCCESS);
+    ChunkStore empty;
+    empty.key = foreign.key;
+    EXPECT_EQ(state->restore(handle, ChunkStore::Retrieve, &empty, 0, nullptr), LV2_STATE_SUCCESS);
+    EXPECT_EQ(state->restore(handle, nullptr, nullptr, 0, nullptr), LV2_STATE_ERR_UNKNOWN);
+    EXPECT_EQ(SavedChunk(instance, urids), before);
+    lilv_instance_free(instance);
+}
+
 std::vector<float> ReadInterleaved(const std::string& path, SF_INFO& info)
 {
     info = SF_INFO{};
@@ -381,30 +466,6 @@ void SetPortValue(const char* symbol, void* user, const void* value, uint32_t si
     std::memcpy(&host->instance->controls[lilv_port_get_index(Lv2Bundle::Get().plugin, port)], value, sizeof(float));
 }
 
-// The chunk an instance saves, through its own state interface.
-std::vector<unsigned char> SavedChunk(Lv2Instance& instance, UridMap& urids)
-{
-    struct Store {
-        std::vector<unsigned char> bytes;
-        LV2_URID key, type;
-    } store{{}, urids.Id(lv2_uris::kStateChunk), urids.Id(LV2_ATOM__Chunk)};
-    const auto* state =
-        static_cast<const LV2_State_Interface*>(lilv_instance_get_extension_data(instance.get(), LV2_STATE__interface));
-    if (!state) return {};
-    state->save(
-        lilv_instance_get_handle(instance.get()),
-        [](LV2_State_Handle handle, uint32_t key, const void* value, size_t size, uint32_t type,
-           uint32_t) -> LV2_State_Status {
-            auto* s = static_cast<Store*>(handle);
-            if (key != s->key || type != s->type) return LV2_STATE_ERR_BAD_TYPE;
-            const auto* bytes = static_cast<const unsigned char*>(value);
-            s->bytes.assign(bytes, bytes + size);
-            return LV2_STATE_SUCCESS;
-        },
-        &store, LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE, nullptr);
-    return store.bytes;
-}
-
 TEST(Lv2State, RoundTripThroughLilvRestoresEverySetting)
 {
     UridMap urids;
@@ -457,7 +518,7 @@ TEST(Lv2State, RoundTripThroughLilvRestoresEverySetting)
     }
     for (Lv2Instance* instance : {&restored, &chunkOnly}) {
         instance->Run(silence.data(), silence.data(), sink.data(), sink.data(), 64);
-        const std::vector<unsigned char> chunk = SavedChunk(*instance, urids);
+        const std::vector<unsigned char> chunk = SavedChunk(instance->get(), urids);
         ASSERT_EQ(chunk.size(), 260u);
         std::vector<float> floats(65);
         std::memcpy(floats.data(), chunk.data(), 260);
