@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "tests/display_turn.h"
 #include "tests/plugin_fixture.h"
 
 namespace {
@@ -26,6 +27,7 @@ protected:
     void SetUp() override
     {
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display: window tests skipped (make test runs them on Xvfb)";
+        turn = std::make_unique<testing_support::DisplayTurn>();
         display = XOpenDisplay(nullptr);
         if (!display) GTEST_SKIP() << "cannot open the X display: window tests skipped";
         int eventBase = 0, errorBase = 0, major = 0, minor = 0;
@@ -65,6 +67,7 @@ protected:
         XSync(display, False);
     }
 
+    std::unique_ptr<testing_support::DisplayTurn> turn;
     Display* display = nullptr;
     Window parent = 0;
     std::unique_ptr<hostkit::PluginInstance> instance;
