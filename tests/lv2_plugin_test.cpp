@@ -89,15 +89,15 @@ std::string SanitizerPreload()
     return {};
 }
 
-// The Turtle files of the specifications our bundle draws on, as lv2-dev installs them.
-std::string SpecificationFiles()
+// The Turtle files of the LV2 vocabularies our bundle draws on, as lv2-dev installs them.
+std::string VocabularyFiles()
 {
     std::string files;
     for (const char* bundle : {"core", "atom", "ui", "units", "urid", "state", "options", "port-props", "parameters",
                                "buf-size", "instance-access", "schemas"}) {
         std::vector<std::string> names;
         for (const auto& entry :
-             fs::directory_iterator(fs::path(TOLVANGER_LV2_SPEC_DIR) / (std::string(bundle) + ".lv2")))
+             fs::directory_iterator(fs::path(TOLVANGER_LV2_VOCABULARY_DIR) / (std::string(bundle) + ".lv2")))
             if (entry.path().extension() == ".ttl") names.push_back(entry.path().string());
         std::sort(names.begin(), names.end());
         for (const auto& name : names)
@@ -112,12 +112,12 @@ int ErrorCount(const CommandResult& result)
     return at == std::string::npos ? -1 : std::atoi(result.output.c_str() + at + 6);
 }
 
-TEST(Lv2Bundle, ValidatesWithNoErrorBeyondTheSpecificationsOwn)
+TEST(Lv2Bundle, ValidatesWithNoErrorBeyondTheVocabulariesOwn)
 {
-    const std::string specifications = SpecificationFiles();
-    const CommandResult alone = RunCommand("sord_validate" + specifications);
+    const std::string vocabularies = VocabularyFiles();
+    const CommandResult alone = RunCommand("sord_validate" + vocabularies);
     const CommandResult withOurs =
-        RunCommand("sord_validate" + specifications +
+        RunCommand("sord_validate" + vocabularies +
                    " " TOLVANGER_LV2_BUNDLE "/manifest.ttl " TOLVANGER_LV2_BUNDLE "/tolvanger.ttl");
     ASSERT_GE(ErrorCount(alone), 0) << alone.output;
     ASSERT_GE(ErrorCount(withOurs), 0) << withOurs.output;
