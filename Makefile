@@ -5,12 +5,14 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 VST_INSTALL_DIR ?= $(HOME)/.vst
+LV2_INSTALL_DIR ?= $(HOME)/.lv2
 JOBS ?= $(shell nproc)
 
 PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev libcairo2-dev libfontconfig-dev \
 	libx11-dev libxtst-dev libsndfile1-dev libebur128-dev libfftw3-dev fonts-liberation2 xvfb \
 	binutils clang libclang-rt-14-dev dpkg-dev help2man lintian \
-	g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 googletest
+	g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 googletest \
+	lv2-dev liblilv-dev lilv-utils sordi libsuil-dev
 
 RELEASE_DIR ?= build-release
 SANITIZE_DIR ?= build-asan
@@ -83,8 +85,8 @@ tsan: deps
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DTOLVANGER_FUZZ=ON -DTOLVANGER_WERROR=OFF -DTOLVANGER_BENCH=OFF
-	cmake --build $(FUZZ_DIR) -j$(JOBS) --target fuzz_chunk fuzz_dispatcher fuzz_audio
-	for t in chunk dispatcher audio; do \
+	cmake --build $(FUZZ_DIR) -j$(JOBS) --target fuzz_chunk fuzz_dispatcher fuzz_audio fuzz_lv2
+	for t in chunk dispatcher audio lv2; do \
 	  mkdir -p $(FUZZ_DIR)/corpus/$$t && \
 	  env -u DISPLAY $(SANITIZER_ENV) $(FUZZ_DIR)/tests/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) \
 	    -artifact_prefix=$(FUZZ_DIR)/fuzz_$$t- $(FUZZ_DIR)/corpus/$$t tests/fuzz/corpus/$$t || exit 1; \
@@ -99,6 +101,7 @@ include mk/windows.mk
 
 install: build
 	cmake --install $(BUILD_DIR) --component vst --prefix $(VST_INSTALL_DIR)
+	cmake --install $(BUILD_DIR) --component lv2 --prefix $(LV2_INSTALL_DIR)
 
 clean: windows-clean
 	rm -rf $(BUILD_DIR) $(RELEASE_DIR)

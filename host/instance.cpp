@@ -7,7 +7,7 @@
 #include "host/effect_table.h"
 #include "host/vest.h"
 
-AEffect* CreatePluginInstance(audioMasterCallback audioMaster)
+CVeST* CreateVeST(audioMasterCallback audioMaster)
 {
     try {
         const VeSTCallbackTable table = MakeCallbackTable();
@@ -15,8 +15,14 @@ AEffect* CreatePluginInstance(audioMasterCallback audioMaster)
         if (!audioMaster || audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
         auto* host = new CVeST(effect.get(), table, audioMaster, 1, effect->ParameterCount());
         effect.release()->hostObject = host;
-        return host->getAeffect();
+        return host;
     } catch (...) {
         return nullptr;
     }
+}
+
+AEffect* CreatePluginInstance(audioMasterCallback audioMaster)
+{
+    CVeST* host = CreateVeST(audioMaster);
+    return host ? host->getAeffect() : nullptr;
 }

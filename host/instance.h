@@ -2,6 +2,13 @@
 
 #include "host/vst_abi.h"
 
+class CVeST;
+
 // Makes one plug-in instance and answers its record, or null when the host is too old
 // (it answers 0 to the version query) or the instance could not be made.
 AEffect* CreatePluginInstance(audioMasterCallback audioMaster);
+
+// The same, answering the host-facing object, whose effect is a TVexlEffect: for the other
+// plug-in formats, which drive the instance through its record and read the effect's meters.
+// The instance is ended through the record's effClose as usual.
+CVeST* CreateVeST(audioMasterCallback audioMaster);

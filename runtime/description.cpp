@@ -53,11 +53,17 @@ float CVexlDescription::GetParameterNormalized(int32_t index) const
 void CVexlDescription::SetParameterNormalized(int32_t index, double x)
 {
     if (!IsParameter(index)) return;
+    const SliderDef& d = sliderDefs[index];
+    SetParameterValue(index, d.minimum + x * (d.maximum - d.minimum));
+}
+
+void CVexlDescription::SetParameterValue(int32_t index, double u)
+{
+    if (!IsParameter(index)) return;
     // A host that sends NaN or infinity gets no change rather than a poisoned slider.
-    if (!std::isfinite(x)) return;
+    if (!std::isfinite(u)) return;
     const SliderDef& d = sliderDefs[index];
     if (!ValidNumber(d.number)) return;
-    const double u = d.minimum + x * (d.maximum - d.minimum);
     // Nearest multiple of the step counted from 0, halves upward; deliberately unclamped.
     const double q = d.step * std::floor((u + d.step * 0.5) / d.step);
     const double difference = q - sliderValues[d.number];

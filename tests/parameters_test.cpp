@@ -106,6 +106,29 @@ TEST(Parameters, UnchangedValueRunsNoSliderSection)
     EXPECT_EQ(p.effect->sliderRuns, 2);
 }
 
+// Hosts whose controls carry the slider's own range (LV2) set values in its units.
+TEST(Parameters, ValuesInSliderUnitsAreQuantisedAndRunTheSliderSectionOncePerChange)
+{
+    CountingInstance p;
+    p.effect->SetParameterValue(0, 15.4); // still 15
+    EXPECT_EQ(p.effect->sliderRuns, 0);
+    p.effect->SetParameterValue(0, 15.5); // halves upward
+    EXPECT_EQ(p.effect->sliderValues[1], 16.0);
+    p.effect->SetParameterValue(0, 16.2);
+    EXPECT_EQ(p.effect->sliderRuns, 1);
+    p.effect->SetParameterValue(1, -2.46); // steps of 0.1 from 0
+    EXPECT_NEAR(p.effect->sliderValues[2], -2.5, 1e-12);
+    EXPECT_EQ(p.effect->sliderRuns, 2);
+    p.effect->SetParameterValue(0, 55.0); // unclamped, as a saved project may hold it
+    EXPECT_EQ(p.effect->sliderValues[1], 55.0);
+    for (double hostile : {NAN, INFINITY, -INFINITY})
+        p.effect->SetParameterValue(0, hostile);
+    p.effect->SetParameterValue(-1, 3.0);
+    p.effect->SetParameterValue(3, 3.0);
+    EXPECT_EQ(p.effect->sliderValues[1], 55.0);
+    EXPECT_EQ(p.effect->sliderRuns, 3);
+}
+
 TEST(Parameters, HostileIndexesAndValuesChangeNothing)
 {
     auto p = NewInstance();
