@@ -25,10 +25,11 @@
 
 #include "bench/programme_material.h"
 #include "gui/bitmap.h"
+#include "gui/cairo/native.h"
 #include "resources/embedded.h"
 #include "tests/display_turn.h"
-#include "tests/x11_test_display.h"
 #include "tests/lv2_host.h"
+#include "tests/x11_test_display.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ public:
     explicit operator bool() const { return bitmap_ != nullptr; }
     unsigned long Pixel(int x, int y) const
     {
-        cairo_surface_t* s = bitmap_->Surface();
+        cairo_surface_t* s = bitmap_->GetNative().surface;
         cairo_surface_flush(s);
         const unsigned char* row = cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s);
         return reinterpret_cast<const uint32_t*>(row)[x] & 0xFFFFFF;
