@@ -19,7 +19,9 @@ dpkg-deb -x "$deb" "$scratch/root"
 root="$scratch/root"
 for f in usr/lib/vst/Tolvanger.so usr/lib/vst/tolvanger_gfx/bg.png usr/lib/vst/tolvanger_gfx/sliderknob.png \
   usr/bin/tolvanger-render usr/share/man/man1/tolvanger-render.1.gz usr/share/tolvanger/presets/bright_punch.fxp \
-  usr/share/doc/tolvanger/copyright usr/share/doc/tolvanger/README.md; do
+  usr/share/doc/tolvanger/copyright usr/share/doc/tolvanger/README.md usr/lib/lv2/tolvanger.lv2/manifest.ttl \
+  usr/lib/lv2/tolvanger.lv2/tolvanger.ttl usr/lib/lv2/tolvanger.lv2/tolvanger_dsp.so \
+  usr/lib/lv2/tolvanger.lv2/tolvanger_ui.so; do
   [ -f "$root/$f" ] || fail "the package has no /$f"
 done
 dpkg-deb -f "$deb" Depends | grep -q 'libcairo2' || fail "Depends lacks the libraries the plug-in links"
@@ -29,6 +31,12 @@ dpkg-deb -f "$deb" Depends | grep -q 'libcairo2' || fail "Depends lacks the libr
 # The host-level tests, against the packaged library.
 TOLVANGER_TEST_PLUGIN="$root/usr/lib/vst/Tolvanger.so" "$build/tests/tolvanger_tests" \
   --gtest_filter='Lifecycle.*:Dispatcher.*:Parameters.*:State.*:AudioFrame.*:AudioInit.*' --gtest_brief=1
+
+# An LV2 host finds the packaged bundle, with every port and the editor.
+LV2_PATH="$root/usr/lib/lv2" lv2info urn:calder-forges:tolvanger >"$scratch/lv2info.txt" ||
+  fail "lv2info does not find the packaged bundle"
+[ "$(grep -c '^[[:space:]]*Port [0-9]*:' "$scratch/lv2info.txt")" = 35 ] || fail "the packaged LV2 plug-in has not 35 ports"
+grep -q 'X11UI' "$scratch/lv2info.txt" || fail "the packaged LV2 plug-in has no X11 editor"
 
 # The renderer finds the plug-in beside it in the unpacked tree, as it would in /usr.
 render="$root/usr/bin/tolvanger-render"
