@@ -59,14 +59,7 @@ protected:
     }
 
     // Moves the pointer to editor coordinates (the editor fills our window from its corner).
-    void PointerTo(int x, int y)
-    {
-        int rootX = 0, rootY = 0;
-        Window child;
-        XTranslateCoordinates(display, parent, DefaultRootWindow(display), x, y, &rootX, &rootY, &child);
-        XTestFakeMotionEvent(display, DefaultScreen(display), rootX, rootY, 0);
-        XSync(display, False);
-    }
+    void PointerTo(int x, int y) { testing_support::MovePointer(display, parent, x, y); }
 
     std::unique_ptr<testing_support::DisplayTurn> turn;
     Display* display = nullptr;

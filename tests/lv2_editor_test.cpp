@@ -169,14 +169,7 @@ protected:
         return pixel;
     }
 
-    void PointerTo(int x, int y)
-    {
-        int rootX = 0, rootY = 0;
-        Window child;
-        XTranslateCoordinates(display, window, DefaultRootWindow(display), x, y, &rootX, &rootY, &child);
-        XTestFakeMotionEvent(display, DefaultScreen(display), rootX, rootY, 0);
-        XSync(display, False);
-    }
+    void PointerTo(int x, int y) { testing_support::MovePointer(display, window, x, y); }
 
     std::unique_ptr<testing_support::DisplayTurn> turn;
     Display* display = nullptr;

@@ -4,12 +4,17 @@
 // that cannot be opened (with gui::x11::OpenDisplay, as the frame opens it) is a failure
 // that says why, never a skip.
 
+#include <X11/Xlib.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
 #include <string>
 
 #include "gui/x11/open_display.h"
+
+#ifdef TOLVANGER_HAVE_XTST
+#include <X11/extensions/XTest.h>
+#endif
 
 namespace testing_support {
 
@@ -24,5 +29,18 @@ inline std::string DisplayFailure()
     if (stat(socket.c_str(), &info) != 0) return why + "no X server listens on " + socket;
     return why + "the server at " + socket + " refused the connection (see Xlib's message above)";
 }
+
+#ifdef TOLVANGER_HAVE_XTST
+// Moves the display's pointer to (x, y) in the window's coordinates and waits until the
+// server has done it.
+inline void MovePointer(Display* display, Window window, int x, int y)
+{
+    int rootX = 0, rootY = 0;
+    Window child;
+    XTranslateCoordinates(display, window, DefaultRootWindow(display), x, y, &rootX, &rootY, &child);
+    XTestFakeMotionEvent(display, DefaultScreen(display), rootX, rootY, 0);
+    XSync(display, False);
+}
+#endif
 
 } // namespace testing_support

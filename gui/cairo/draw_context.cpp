@@ -10,21 +10,14 @@
 
 #include "gui/cairo/native.h"
 #include "gui/cairo/utf8.h"
+#include "gui/coordinates.h"
 
 namespace gui {
 
 namespace {
 
-// Script coordinates can be anything; beyond this they lie off every surface anyway, and
-// cairo's fixed-point paths and int conversions stay well inside their range.
-constexpr double kCoordinateLimit = 1e6;
-
-bool Finite(std::initializer_list<double> values)
-{
-    return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
-}
-
-double Limit(double v) { return std::clamp(v, -kCoordinateLimit, kCoordinateLimit); }
+using coordinates::Finite;
+using coordinates::Limit;
 
 void SetSource(cairo_t* cr, Colour colour)
 {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <initializer_list>
 
+#include "gui/coordinates.h"
 #include "gui/gdiplus/native.h"
 #include "gui/gdiplus/wide.h"
 
@@ -11,16 +12,8 @@ namespace gui {
 
 namespace {
 
-// Script coordinates can be anything; beyond this they lie off every surface anyway, and
-// GDI+'s float and int coordinates stay well inside their range.
-constexpr double kCoordinateLimit = 1e6;
-
-bool Finite(std::initializer_list<double> values)
-{
-    return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
-}
-
-double Limit(double v) { return std::clamp(v, -kCoordinateLimit, kCoordinateLimit); }
+using coordinates::Finite;
+using coordinates::Limit;
 
 Gdiplus::ARGB Argb(Colour c)
 {
