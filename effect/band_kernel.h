@@ -16,9 +16,9 @@
 // copy and nothing compiled for a wider set can stand in for the baseline one. The
 // code calls nothing but V's operations, builtins and out-of-line runtime functions.
 //
-// The arithmetic follows the band path step for step, in the same order, so without
-// fused multiply-adds every result but the logarithm and the exponential is the one the
-// plain transcription gives.
+// The arithmetic follows the band path step for step, in the same order: without fused
+// multiply-adds, only the compressor's gain computer (dB level, knee, divisor) rounds
+// differently from the plain transcription.
 
 #include <cstddef>
 #include <cstdint>
