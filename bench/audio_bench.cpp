@@ -1,94 +1,149 @@
 // The audio entries of the built plug-in, loaded the way a host loads it, on generated
-// programme material: frames per second and the real-time factor for both sample
-// types, two rates, two block sizes, with default settings, with every transient
-// shaper active, and with a mono input (whose side channel the path holds silent).
+// programme material: nanoseconds per stereo frame and the real-time factor, for each
+// instruction-set path of the band path, both sample types, three rates, three block
+// sizes, with default settings on loud programme, with every transient shaper on, with a
+// mono input, with silence and with a low-level input.
+//
+// Where the peer (ZaMultiCompX2, Debian's zam-plugins; another with
+// TOLVANGER_BENCH_PEER=path) is installed, each case also runs it in the same process
+// on the same material, at its default settings, alternating batches of blocks with
+// ours, and reports its time per frame and our ratio to it. The peer has only the
+// 32-bit entry, so the 64-bit cases compare with its 32-bit time. Without the peer the
+// ratio is left out and a message says so.
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
-#include <vector>
 
-#include "bench/programme_material.h"
+#include "bench/audio_cases.h"
 #include "tools/hostkit/plugin_host.h"
 
 namespace {
 
-enum Setting { kDefault = 0, kTransients = 1, kMono = 2 };
+using Clock = std::chrono::steady_clock;
 
-hostkit::PluginLibrary* Library()
+hostkit::PluginLibrary* Ours()
 {
     static std::unique_ptr<hostkit::PluginLibrary> library = hostkit::PluginLibrary::Load(TOLVANGER_PLUGIN_PATH);
     return library.get();
 }
 
-// Ten seconds of material, looped.
-template <typename Sample> struct Material {
-    std::vector<Sample> left, right;
-    Material(double rate, bool mono)
-    {
-        const material::Stereo s = material::Programme(rate, static_cast<int>(rate * 10));
-        left.assign(s.left.begin(), s.left.end());
-        right.assign(mono ? s.left.begin() : s.right.begin(), mono ? s.left.end() : s.right.end());
-    }
-};
+hostkit::PluginLibrary* Peer()
+{
+    static std::unique_ptr<hostkit::PluginLibrary> library = [] {
+        const char* path = std::getenv("TOLVANGER_BENCH_PEER");
+        const std::string file = path ? path : "/usr/lib/vst/ZaMultiCompX2-vst.so";
+        std::string error;
+        auto loaded = hostkit::PluginLibrary::Load(file, &error);
+        if (!loaded) std::fprintf(stderr, "No peer plug-in (%s): the ratios are left out.\n", error.c_str());
+        return loaded;
+    }();
+    return library.get();
+}
 
+// Old plug-ins export only "main".
+hostkit::EntryProc EntryOf(const hostkit::PluginLibrary& library)
+{
+    if (auto entry = library.Entry("VSTPluginMain")) return entry;
+    return library.Entry("main");
+}
+
+// The instruction-set path is named to the plug-in the way a user would force it.
+std::unique_ptr<hostkit::PluginInstance> StartOurs(const char* simd, float rate, int block, int setting)
+{
+    setenv("TOLVANGER_SIMD", simd, 1);
+    auto instance = hostkit::PluginInstance::Create(Ours()->Entry());
+    unsetenv("TOLVANGER_SIMD");
+    if (!instance) return nullptr;
+    instance->Start(rate, block);
+    audio_cases::Configure(*instance, setting);
+    return instance;
+}
+
+template <typename Sample> double Seconds(audio_cases::Runner<Sample>& runner, int blocks)
+{
+    const auto start = Clock::now();
+    for (int i = 0; i < blocks; ++i)
+        runner.Block();
+    benchmark::DoNotOptimize(runner.Output());
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// args: rate, block, setting, path (0 baseline, 1 AVX2 and FMA)
 template <typename Sample> void Process(benchmark::State& state)
 {
-    const double rate = static_cast<double>(state.range(0));
+    const auto rate = static_cast<double>(state.range(0));
     const int block = static_cast<int>(state.range(1));
-    const auto setting = static_cast<Setting>(state.range(2));
-    if (!Library()) {
+    const int setting = static_cast<int>(state.range(2));
+    const char* simd = state.range(3) == 0 ? "sse2" : "avx2";
+    state.SetLabel(std::string(audio_cases::SettingName(setting)) + ", " + simd);
+    if (!Ours()) {
         state.SkipWithError("plug-in not loaded");
         return;
     }
-    auto instance = hostkit::PluginInstance::Create(Library()->Entry());
-    instance->Start(static_cast<float>(rate), block);
-    if (setting == kTransients) {
-        // Parameters 5 to 8, "LO Transient" to "HI Transient", at +5, -4, +8 and -6.
-        const float amounts[4] = {0.75f, 0.3f, 0.9f, 0.2f};
-        for (int b = 0; b < 4; ++b)
-            instance->SetParameter(5 + b, amounts[b]);
+    auto ours = StartOurs(simd, static_cast<float>(rate), block, setting);
+    if (!ours) {
+        state.SkipWithError("no instance");
+        return;
     }
-    const Material<Sample> input(rate, setting == kMono);
-    std::vector<Sample> outLeft(block), outRight(block);
-    const size_t length = input.left.size() - static_cast<size_t>(block);
-    size_t position = 0;
-    int calls = 0;
+    const audio_cases::Material<Sample> input(rate, setting);
+    audio_cases::Runner<Sample> runner(*ours, input, block);
+
+    // The peer on the same material, in its 32-bit entry.
+    std::unique_ptr<hostkit::PluginInstance> peer;
+    std::unique_ptr<audio_cases::Material<float>> peerInput;
+    std::unique_ptr<audio_cases::Runner<float>> peerRunner;
+    if (Peer()) peer = hostkit::PluginInstance::Create(EntryOf(*Peer()));
+    if (peer) {
+        peer->Start(static_cast<float>(rate), block);
+        peerInput = std::make_unique<audio_cases::Material<float>>(rate, setting);
+        peerRunner = std::make_unique<audio_cases::Runner<float>>(*peer, *peerInput, block);
+    }
+
+    // Batches of about 8192 frames, ours and the peer's in turn, so both meet the same
+    // machine; half a second of audio first settles the processors.
+    const int batch = std::max(1, 8192 / block);
+    Seconds(runner, static_cast<int>(rate / 2) / block + 1);
+    if (peerRunner) Seconds(*peerRunner, static_cast<int>(rate / 2) / block + 1);
+    double ourSeconds = 0, peerSeconds = 0;
     for (auto _ : state) {
-        Sample* in[2] = {const_cast<Sample*>(input.left.data() + position),
-                         const_cast<Sample*>(input.right.data() + position)};
-        Sample* out[2] = {outLeft.data(), outRight.data()};
-        instance->Process(in, out, block);
-        benchmark::DoNotOptimize(outLeft.data());
-        position += static_cast<size_t>(block);
-        if (position > length) position = 0;
-        // The test host keeps a record of every callback; keep it short.
-        if (++calls == 1024) {
-            instance->ClearCalls();
-            calls = 0;
-        }
+        const double t = Seconds(runner, batch);
+        ourSeconds += t;
+        state.SetIterationTime(t);
+        if (peerRunner) peerSeconds += Seconds(*peerRunner, batch);
     }
-    const double frames = static_cast<double>(state.iterations()) * block;
-    state.counters["frames_per_second"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
-    state.counters["realtime_factor"] = benchmark::Counter(frames / rate, benchmark::Counter::kIsRate);
-    state.counters["seconds_per_frame"] =
-        benchmark::Counter(frames, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    const double frames = static_cast<double>(state.iterations()) * batch * block;
+    const double nsPerFrame = ourSeconds / frames * 1e9;
+    state.counters["ns_per_frame"] = nsPerFrame;
+    state.counters["realtime_x"] = (frames / rate) / ourSeconds;
+    if (peerRunner) {
+        const double peerNs = peerSeconds / frames * 1e9;
+        state.counters["peer_ns_per_frame"] = peerNs;
+        state.counters["ratio_to_peer"] = nsPerFrame / peerNs;
+    }
 }
 
 void Arguments(benchmark::internal::Benchmark* b)
 {
-    b->ArgNames({"rate", "block", "setting"});
-    for (int setting : {kDefault, kTransients, kMono})
-        for (int rate : {44100, 48000})
-            for (int block : {64, 512})
-                b->Args({rate, block, setting});
+    b->ArgNames({"rate", "block", "setting", "avx2"});
+    for (int path : {0, 1}) {
+        for (int rate : {44100, 48000, 96000})
+            for (int block : {32, 512, 4096})
+                b->Args({rate, block, audio_cases::kDefault, path});
+        for (int setting : {audio_cases::kShapers, audio_cases::kMono, audio_cases::kSilence, audio_cases::kQuiet})
+            b->Args({48000, 512, setting, path});
+    }
+    b->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(0.3);
 }
 
-void AudioProcessReplacing(benchmark::State& state) { Process<float>(state); }
-void AudioProcessDoubleReplacing(benchmark::State& state) { Process<double>(state); }
+void AudioFloat(benchmark::State& state) { Process<float>(state); }
+void AudioDouble(benchmark::State& state) { Process<double>(state); }
 
-BENCHMARK(AudioProcessReplacing)->Apply(Arguments);
-BENCHMARK(AudioProcessDoubleReplacing)->Apply(Arguments);
+BENCHMARK(AudioFloat)->Apply(Arguments);
+BENCHMARK(AudioDouble)->Apply(Arguments);
 
 } // namespace

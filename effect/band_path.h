@@ -1,28 +1,14 @@
 #pragma once
-// The per-channel band path, run on the audio thread once per processed sample: the
-// silence hold, the band splitter and, per band, the compressor with its lookahead
-// line, makeup, the alignment delay, the transient shaper and the band gain.
+// The band path's side of the block section: the copy of the shared settings each
+// processing call takes, the addressing of the delay lines, and the shortcuts the
+// sample section relies on. The per-sample work itself is the frame kernel
+// (band_kernel.h), chosen per processor (band_dispatch.cpp).
 
 #include <cstdint>
 
+#include "effect/band_state.h"
 #include "effect/dsp_variables.h"
 #include "runtime/memory.h"
-
-// Values every band of a frame reads, loaded once per frame.
-struct FrameConstants {
-    double attack0005;
-    double release002;
-    double attack005;
-    double release01;
-    double dbFactor;
-    double meanSquareCoef;
-    double silenceLimit;
-    double punchCoef[kBandCount];
-    bool punchOn;
-    // The shared sample counter's pacing of the detectors.
-    bool everySecond;
-    bool everyFourth;
-};
 
 // The linear level under which a band cannot be over the effective threshold T (dB),
 // for the compressor's shortcut past the logarithm.
@@ -41,56 +27,11 @@ inline bool IsCounterMultiple(double counter, int n) noexcept
     return IsCounterMultipleSlow(counter, n);
 }
 
-// The delay lines' slots as the audio thread addresses them. A line's length + 1 slots
-// normally lie in one block of script memory; a pointer to the first is taken once per
-// init (the init section has made the blocks), so a step costs no lookup. A line that
-// straddles two blocks (at odd rates), positions outside the mapped slots, and lines
-// that could not be mapped go through MemoryCell exactly as the script addresses them.
-class DelayLineMemory {
-public:
-    explicit DelayLineMemory(ScriptMemory& memory) noexcept : memory_(memory) {}
+// Takes the lines' layout and, where the layout allows, a pointer to each line's first
+// slot. Epoch 0 (memory reset, no init since) gives no pointers. Never allocates.
+void MapDelayLines(const DelayLine (&lines)[kDelayLineCount], double epoch, const ScriptMemory& memory,
+                   DelayLineSlots& slots) noexcept;
 
-    // Takes the slot pointers for every line under the given epoch; epoch 0 (memory
-    // reset, no init since) maps no line. Never allocates.
-    void Map(const DelayLine (&lines)[kDelayLineCount], double epoch) noexcept;
-    double Epoch() const noexcept { return epoch_; }
-
-    // Writes x at the line's position, advances it (wrapping past length to 0) and
-    // answers the slot now under it: x comes back length steps later.
-    double Step(int line, DelayLine& state, double x) noexcept
-    {
-        const Mapping& m = mappings_[line];
-        const double length = state.length;
-        double position = state.position;
-        // Only this class moves the position: it starts at 0 and steps by 1 or back to
-        // 0, so it is a small whole number and converts exactly. Beyond the mapped slots
-        // (just after a change of rate) the general path takes over.
-        const auto slot = static_cast<uint64_t>(static_cast<int64_t>(position));
-        if (slot >= m.count) return StepThroughMemory(state, x);
-        m.slots[slot] = x;
-        position = position + 1.0;
-        const bool wrapped = position > length;
-        if (wrapped) position = 0.0;
-        state.position = position;
-        const uint64_t next = wrapped ? 0 : slot + 1;
-        if (next >= m.count) return memory_.Cell(ToIndex(state.readBase + position));
-        return m.slots[next];
-    }
-
-private:
-    struct Mapping {
-        double* slots = nullptr; // the slot of position 0
-        uint64_t count = 0;      // positions 0 .. count - 1 are mapped; none when 0
-    };
-
-    double StepThroughMemory(DelayLine& state, double x) noexcept;
-
-    ScriptMemory& memory_;
-    double epoch_ = 0.0;
-    Mapping mappings_[kDelayLineCount];
-};
-
-// One channel's band path for one sample x; answers the sum of its four bands. Channel
-// 0 uses lines 0-3 and 8-11, channel 1 lines 4-7 and 12-15.
-double RunBandPath(int channelIndex, BandPathChannel& channel, DspVariables& dsp, DelayLineMemory& lines,
-                   const FrameConstants& k, double x) noexcept;
+// Copies what the frame kernel and the stereo frame read this block from the shared
+// variables into plain values.
+void LoadBlockSettings(const DspVariables& dsp, double sampleRate, BandBlockSettings& k) noexcept;

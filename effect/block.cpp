@@ -4,9 +4,35 @@
 #include "effect/effect.h"
 #include "runtime/host_services.h"
 
+void TVexlEffect::TakeRequests() noexcept
+{
+    // The reset section set every variable to 0; the band path's state follows here.
+    const uint64_t resets = resetCount_.load(std::memory_order_acquire);
+    if (resets != resetsTaken_) {
+        resetsTaken_ = resets;
+        band = BandPathState{};
+    }
+    // A new init since the last block: new line slots, and cleared splitters and punch
+    // stages. Epoch 0 (a reset and no init since) takes the slots away.
+    const double epoch = dsp.delayLineEpoch;
+    if (epoch != epochTaken_) {
+        epochTaken_ = epoch;
+        MapDelayLines(dsp.lines, epoch, Memory(), lineSlots_);
+        if (epoch != 0.0) {
+            for (int l = 0; l < kLaneCount; ++l) {
+                band.inputPoles[l] = 0.0;
+                band.residuePoles[l] = 0.0;
+                band.punchGain[l] = 1.0;
+            }
+        }
+    }
+    kernel_ = KernelFor(static_cast<SimdPath>(chosenPath_.load(std::memory_order_relaxed)));
+}
+
 // Called on the audio thread once per processing call, before its first frame.
 void TVexlEffect::DoBlock()
 {
+    TakeRequests();
     RecoverNonFiniteChannels();
 
     const double latency = dsp.latency;
@@ -35,13 +61,13 @@ void TVexlEffect::DoBlock()
         if (c == 1 && monoInput) break;
         for (int b = 0; b < kBandCount; ++b) {
             SharedValue& meter = dsp.compMeter[c][b];
-            const double lowest = std::min(static_cast<double>(meter), 1.0 / dsp.channel[c].compressor[b].gainDivisor);
+            const double lowest = std::min(static_cast<double>(meter), 1.0 / band.gainDivisor[Lane(c, b)]);
             meter = std::isfinite(lowest) ? lowest : 1.0;
         }
     }
     for (int b = 0; b < kBandCount; ++b) {
-        const double activity = std::max(std::fabs(dsp.channel[0].shaper[b].transientGain),
-                                         std::fabs(dsp.channel[1].shaper[b].transientGain));
+        const double activity =
+            std::max(std::fabs(band.transientGain[Lane(0, b)]), std::fabs(band.transientGain[Lane(1, b)]));
         const double meter = std::min(dsp.transientMeter[b] + 0.001, 1.0 / (1.0 + activity));
         dsp.transientMeter[b] = std::isfinite(meter) ? meter : 1.0;
     }
@@ -50,13 +76,18 @@ void TVexlEffect::DoBlock()
     // says nothing either way.
     const double left = dsp.lastInputLeft;
     const double right = dsp.lastInputRight;
-    if (!IsOn(left)) return;
-    if (!IsOn(left - right)) {
-        dsp.monoCount = std::min(dsp.monoCount + 1.0, static_cast<double>(dsp.monoBlockLimit));
-    } else {
-        const double count = dsp.monoCount - 1.0;
-        dsp.monoCount = std::max(count, 0.0);
-        if (count <= 0.0) dsp.monoInput = 0.0;
+    if (IsOn(left)) {
+        if (!IsOn(left - right)) {
+            dsp.monoCount = std::min(dsp.monoCount + 1.0, static_cast<double>(dsp.monoBlockLimit));
+        } else {
+            const double count = dsp.monoCount - 1.0;
+            dsp.monoCount = std::max(count, 0.0);
+            if (count <= 0.0) dsp.monoInput = 0.0;
+        }
+        if (std::fabs(dsp.monoCount - dsp.monoBlockLimit) < 0.00001) dsp.monoInput = 1.0;
     }
-    if (std::fabs(dsp.monoCount - dsp.monoBlockLimit) < 0.00001) dsp.monoInput = 1.0;
+
+    // Slider values and switches are read here, once per call: a change made during a
+    // call takes effect from the next one.
+    LoadBlockSettings(dsp, srate, blockSettings_);
 }

@@ -1,8 +1,9 @@
 #pragma once
-// The processing variables of the effect: constants from the init section, the
-// coefficients of the slider section and the per-channel band-path state. Every one is
-// a script value that the reset section sets to 0, so the structs below hold nothing
-// but SharedValue (the reset walks them as one array of SharedValue).
+// The processing variables of the effect that more than one thread touches: constants
+// from the init section, the coefficients of the slider section, the delay lines'
+// layout, the meters and the mono state. Every one is a script value that the reset
+// section sets to 0, so the structs below hold nothing but SharedValue (the reset walks
+// them as one array of SharedValue). The band path's running state is in band_state.h.
 
 #include "runtime/shared_value.h"
 
@@ -11,17 +12,17 @@ constexpr int kChannelCount = 2; // the two processed channels: left/right or mi
 constexpr int kDelayLineCount = 16;
 
 // A delay line in script memory: length + 1 slots from the base upward, so a line with
-// read base = write base delays by exactly length samples.
+// read base = write base delays by exactly length samples. Its position is the audio
+// thread's own (BandPathState in band_state.h).
 struct DelayLine {
     SharedValue length;
     SharedValue writeBase;
     SharedValue readBase;
-    SharedValue position;
 };
 
-// Six one-pole low-passes that divide a channel into LO, LM, HM and HI.
+// The coefficients of the six one-poles that divide a channel into LO, LM, HM and HI
+// (their states are the audio thread's own).
 struct BandSplitter {
-    SharedValue z[6];
     SharedValue a80;
     SharedValue a600;
     SharedValue a6000;
@@ -39,35 +40,13 @@ struct BandCompSettings {
     SharedValue belowThreshold;
 };
 
-// The lookahead-delayed input and the level in dB belong to the current sample only
-// and are not kept.
-struct BandCompressor {
-    SharedValue gainDivisor;
-    SharedValue peakGain;
-    SharedValue holdGain;
-    SharedValue releaseNow;
-    SharedValue slowPeak;
-    SharedValue smoothGain;
-    SharedValue punchGain;
-};
-
-struct TransientShaper {
-    SharedValue meanSquare;
-    SharedValue rmsTwice;
-    SharedValue holdEnv;
-    SharedValue fastEnv;
-    SharedValue slowEnv;
-    SharedValue transientGain;
-};
-
+// A channel's band-path settings. The states that carry from sample to sample (filters,
+// detectors, envelopes, the silence hold) belong to the audio thread alone and live in
+// BandPathState, stepped for all eight band-channels at once.
 struct BandPathChannel {
     BandSplitter splitter;
-    SharedValue silentCount;
-    SharedValue band[kBandCount];
     BandCompSettings compSettings[kBandCount];
     SharedValue transientAmount[kBandCount];
-    BandCompressor compressor[kBandCount];
-    TransientShaper shaper[kBandCount];
 };
 
 struct DspVariables {
@@ -122,7 +101,8 @@ struct DspVariables {
     SharedValue musicalPosition;
     // Set by the init section to a number it has never used before, and 0 by the reset:
     // the audio thread compares it with the one its delay-line block pointers were taken
-    // under, so pointers into a cleared memory are never used.
+    // under, so pointers into a cleared memory are never used, and takes the init
+    // section's clearing of the splitters and punch stages from it.
     SharedValue delayLineEpoch;
 
     BandPathChannel channel[kChannelCount];

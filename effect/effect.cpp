@@ -91,6 +91,8 @@ void TVexlEffect::ResetVariables() noexcept
     loopIndex = 0;
     ZeroValues(dsp);
     ZeroValues(editor);
+    // The band path's state is the audio thread's: it clears it at its next block.
+    resetCount_.fetch_add(1, std::memory_order_release);
 }
 
 void TVexlEffect::DoReset()

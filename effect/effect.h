@@ -2,6 +2,8 @@
 // TVexlEffect: the four-band mastering processor, written against the script runtime.
 // Its sections are the runtime's virtual operations; its variables are script values.
 
+#include <atomic>
+#include <cstdint>
 #include <type_traits>
 
 #include "effect/band_path.h"
@@ -40,6 +42,15 @@ public:
 
     DspVariables dsp;
     EditorVariables editor;
+    // The band path's running state: the audio thread's alone (tests read it between
+    // processing calls, on the thread that makes them).
+    BandPathState band{};
+
+    // Asks for an instruction-set path for the band path; the next init section takes it.
+    // TOLVANGER_SIMD in the environment ("sse2", "avx2") makes the first request.
+    void RequestSimdPath(SimdPath path) noexcept { requestedPath_.store(static_cast<int>(path)); }
+    // The path the init section chose; processing takes it from the next block on.
+    SimdPath ChosenSimdPath() const noexcept { return static_cast<SimdPath>(chosenPath_.load()); }
 
 private:
     // Working copies of the runtime's host values.
@@ -53,6 +64,9 @@ private:
         tsDenom = hostTimeSigDenominator;
     }
 
+    // Carries out what the reset and init sections asked of the audio thread's state
+    // since the last block, and takes the delay lines' slots and the chosen kernel.
+    void TakeRequests() noexcept;
     // Returns a channel whose band-path state went non-finite to its freshly started state.
     void RecoverNonFiniteChannels() noexcept;
 
@@ -61,8 +75,20 @@ private:
     void ResetVariables() noexcept;
     void DefineStrings();
 
-    // The audio thread's addressing of the delay lines in script memory.
-    DelayLineMemory lineMemory_{Memory()};
     // How often the init section ran; it numbers the delay-line epochs.
     uint64_t initCount_ = 0;
+    // The longest delay line the init section has made: positions never lie beyond it.
+    double longestLine_ = 0.0;
+    // Counts the reset sections; the audio thread clears its state when it changes.
+    std::atomic<uint64_t> resetCount_{0};
+    std::atomic<int> requestedPath_{static_cast<int>(SimdPathFromEnvironment())};
+    std::atomic<int> chosenPath_{static_cast<int>(ResolveSimdPath(SimdPathFromEnvironment()))};
+
+    // The audio thread's own: what it took from the requests, the block's settings, the
+    // delay lines' slots and the kernel in use.
+    uint64_t resetsTaken_ = 0;
+    double epochTaken_ = 0.0;
+    BandBlockSettings blockSettings_{};
+    DelayLineSlots lineSlots_{};
+    BandFrameKernel kernel_ = kBandFrameKernelBaseline;
 };

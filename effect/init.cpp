@@ -48,14 +48,16 @@ void TVexlEffect::DoInit()
     // Line i sits at i * fs, one second of samples from the next. Its slots are made
     // here, so the audio thread finds every block it needs already in place. A line
     // that a lower rate just shortened still has its position beyond the new length
-    // for one step; that slot is made as well.
+    // for one step, at most as far as the longest line made before; those slots are
+    // made as well.
+    const double length = lookahead > fs ? fs : lookahead;
+    const double last = std::max(length, longestLine_);
+    if (length > longestLine_) longestLine_ = length;
     for (int i = 0; i < kDelayLineCount; ++i) {
         DelayLine& line = dsp.lines[i];
-        const double length = lookahead > fs ? fs : lookahead;
         line.length = length;
         line.writeBase = i * fs;
         line.readBase = i * fs;
-        const double last = std::max(length, static_cast<double>(line.position));
         // Bounded like a script loop, against absurd rates.
         for (int p = 0; p <= last && p < 1000000; ++p) {
             MemoryCell(line.writeBase + p);
@@ -66,14 +68,9 @@ void TVexlEffect::DoInit()
     const double punchFrequency[kBandCount] = {20.0, 40.0, 20.0, 10.0};
     for (int b = 0; b < kBandCount; ++b)
         dsp.punchCoef[b] = CornerCoefficient(punchFrequency[b], fs);
-    for (BandPathChannel& channel : dsp.channel)
-        for (BandCompressor& compressor : channel.compressor)
-            compressor.punchGain = 1.0;
 
     for (BandPathChannel& channel : dsp.channel) {
         BandSplitter& s = channel.splitter;
-        for (SharedValue& z : s.z)
-            z = 0.0;
         s.a80 = CornerCoefficient(80.0, fs);
         s.a600 = CornerCoefficient(600.0, fs);
         s.a6000 = CornerCoefficient(6000.0, fs);
@@ -81,5 +78,8 @@ void TVexlEffect::DoInit()
 
     InitEditorConstants();
 
+    // The audio thread clears the splitter states and sets every punch gain to 1 when it
+    // sees the new epoch, at the start of the next block (block.cpp).
+    chosenPath_.store(static_cast<int>(ResolveSimdPath(static_cast<SimdPath>(requestedPath_.load()))));
     dsp.delayLineEpoch = static_cast<double>(++initCount_);
 }

@@ -10,29 +10,24 @@
 
 namespace {
 
-// Every value of a channel's band-path state that carries over from one sample to the next.
-template <typename Visit> void ForEachState(BandPathChannel& channel, Visit visit)
+// Every per-lane array of the band-path state that carries over from one sample to the next.
+template <typename State, typename Visit> void ForEachLaneArray(State& s, Visit visit)
 {
-    for (SharedValue& z : channel.splitter.z)
-        visit(z);
-    for (SharedValue& band : channel.band)
-        visit(band);
-    visit(channel.silentCount);
-    for (BandCompressor& c : channel.compressor)
-        for (SharedValue* v :
-             {&c.gainDivisor, &c.peakGain, &c.holdGain, &c.releaseNow, &c.slowPeak, &c.smoothGain, &c.punchGain})
-            visit(*v);
-    for (TransientShaper& s : channel.shaper)
-        for (SharedValue* v : {&s.meanSquare, &s.rmsTwice, &s.holdEnv, &s.fastEnv, &s.slowEnv, &s.transientGain})
-            visit(*v);
+    for (auto* values :
+         {s.inputPoles, s.residuePoles, s.band, s.gainDivisor, s.peakGain, s.holdGain, s.releaseNow, s.slowPeak,
+          s.smoothGain, s.punchGain, s.meanSquare, s.rmsTwice, s.holdEnv, s.fastEnv, s.slowEnv, s.transientGain})
+        visit(values);
 }
 
 // v * 0 is 0 for every finite v and NaN otherwise, so the sum is finite exactly when
 // every value is, with no overflow from large finite values.
-bool ChannelIsFinite(BandPathChannel& channel)
+bool ChannelIsFinite(const BandPathState& s, int c)
 {
-    double sum = 0.0;
-    ForEachState(channel, [&](const SharedValue& v) { sum += v * 0.0; });
+    double sum = s.silentCount[c] * 0.0;
+    ForEachLaneArray(s, [&](const double* values) {
+        for (int b = 0; b < kBandCount; ++b)
+            sum += values[Lane(c, b)] * 0.0;
+    });
     return sum == 0.0;
 }
 
@@ -41,23 +36,26 @@ bool ChannelIsFinite(BandPathChannel& channel)
 void TVexlEffect::RecoverNonFiniteChannels() noexcept
 {
     for (int c = 0; c < kChannelCount; ++c) {
-        BandPathChannel& channel = dsp.channel[c];
-        if (ChannelIsFinite(channel)) continue;
-        ForEachState(channel, [](SharedValue& v) { v = 0.0; });
-        for (BandCompressor& compressor : channel.compressor)
-            compressor.punchGain = 1.0;
+        if (ChannelIsFinite(band, c)) continue;
+        ForEachLaneArray(band, [&](double* values) {
+            for (int b = 0; b < kBandCount; ++b)
+                values[Lane(c, b)] = 0.0;
+        });
+        band.silentCount[c] = 0.0;
+        for (int b = 0; b < kBandCount; ++b)
+            band.punchGain[Lane(c, b)] = 1.0;
         // The channel's alignment lines (0-3 or 4-7) and lookahead lines (8-11 or 12-15):
         // their slots were made by the init section, so clearing them allocates nothing.
         for (int b = 0; b < kBandCount; ++b) {
             for (int line : {c * kBandCount + b, 2 * kBandCount + c * kBandCount + b}) {
-                DelayLine& l = dsp.lines[line];
+                const DelayLine& l = dsp.lines[line];
                 const double length = l.length;
                 for (int p = 0; p <= length && p < 1000000; ++p) {
                     const int32_t index = ToIndex(l.readBase + p);
                     if (MemoryBlock* block = Memory().FindBlock(index)) block->cells[index & 0xFFFF] = 0.0;
                 }
-                l.position = 0.0;
             }
         }
+        band.linePosition[c] = 0.0;
     }
 }

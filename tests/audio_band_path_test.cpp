@@ -91,13 +91,13 @@ TEST(AudioSplitter, DirectCurrentEndsInLo)
     PlainBands(p);
     std::vector<double> left(3 * 44100, 0.25), right(3 * 44100, 0.0);
     p.Process(left, right);
-    const BandPathChannel& ch = p.dsp().channel[0];
+    const BandPathState& s = p.band();
     // Within rounding: the one-pole step stalls once w (x - z) is below half an ulp of z.
-    EXPECT_NEAR(ch.splitter.z[0], 0.25, 1e-13);
-    EXPECT_NEAR(ch.band[LO], 0.25, 1e-13);
-    EXPECT_NEAR(ch.band[LM], 0.0, 1e-13);
-    EXPECT_NEAR(ch.band[HM], 0.0, 1e-13);
-    EXPECT_NEAR(ch.band[HI], 0.0, 1e-13);
+    EXPECT_NEAR(SplitterPole(s, 0, 0), 0.25, 1e-13);
+    EXPECT_NEAR(s.band[Lane(0, LO)], 0.25, 1e-13);
+    EXPECT_NEAR(s.band[Lane(0, LM)], 0.0, 1e-13);
+    EXPECT_NEAR(s.band[Lane(0, HM)], 0.0, 1e-13);
+    EXPECT_NEAR(s.band[Lane(0, HI)], 0.0, 1e-13);
     EXPECT_NEAR(left.back(), 0.25, 1e-13);
 }
 
@@ -165,7 +165,7 @@ TEST(AudioBandPath, AThousandAndTwentyFourZerosSilenceTheChannelUntilTenToTheMin
     LinkedEffect p(44100);
     p.SetSlider(slider::kStereoMs, 0);
     p.SetSlider(slider::kMixLevel, 1);
-    const BandPathChannel& ch = p.dsp().channel[0];
+    const BandPathState& s = p.band();
     std::vector<double> left(3000, 0.0), right(3000, 0.0);
     for (int n = 0; n < 500; ++n)
         left[n] = 0.7 * std::sin(0.03 * n);
@@ -174,24 +174,24 @@ TEST(AudioBandPath, AThousandAndTwentyFourZerosSilenceTheChannelUntilTenToTheMin
     EXPECT_NE(left[1522], 0.0);
     for (int n = 1523; n < 3000; ++n)
         ASSERT_EQ(left[n], 0.0) << n;
-    EXPECT_EQ(ch.silentCount, 1024.0);
+    EXPECT_EQ(s.silentCount[0], 1024.0);
     for (int b = 0; b < kBandCount; ++b) {
-        EXPECT_EQ(ch.compressor[b].gainDivisor, 1.0);
-        EXPECT_EQ(ch.shaper[b].transientGain, 0.0);
-        EXPECT_EQ(ch.band[b], 0.0);
+        EXPECT_EQ(s.gainDivisor[Lane(0, b)], 1.0);
+        EXPECT_EQ(s.transientGain[Lane(0, b)], 0.0);
+        EXPECT_EQ(s.band[Lane(0, b)], 0.0);
     }
     // Held: the filters and lines stand still.
-    const double z1 = ch.splitter.z[0];
-    const double position = p.dsp().lines[0].position;
+    const double z1 = SplitterPole(s, 0, 0);
+    const double position = s.linePosition[0];
     auto [quiet, ignored] = p.ProcessFrame(0.99e-8, 0.0);
     EXPECT_EQ(quiet, 0.0);
-    EXPECT_EQ(ch.splitter.z[0], z1);
-    EXPECT_EQ(p.dsp().lines[0].position, position);
+    EXPECT_EQ(SplitterPole(s, 0, 0), z1);
+    EXPECT_EQ(s.linePosition[0], position);
     // The first sample of 1e-8 releases it at once, with the states as they were.
     p.ProcessFrame(1e-8, 0.0);
-    EXPECT_EQ(ch.silentCount, 0.0);
-    EXPECT_NE(ch.splitter.z[0], z1);
-    EXPECT_EQ(p.dsp().lines[0].position, position + 1);
+    EXPECT_EQ(s.silentCount[0], 0.0);
+    EXPECT_NE(SplitterPole(s, 0, 0), z1);
+    EXPECT_EQ(s.linePosition[0], position + 1);
 }
 
 TEST(AudioBandPath, BypassedBandPlaysThroughASoloOfAnother)

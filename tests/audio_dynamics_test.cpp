@@ -42,7 +42,7 @@ TEST(AudioCompressor, ConstantInputTenDbOverSettlesAtTheSoftKneeReduction)
         p.SetSlider(slider::kInertia, c.inertia);
         p.SetSlider(slider::kPunch, c.punch);
         const double threshold = -15 * c.thresholdPerDb - c.knee;
-        const BandCompressor& lo = p.dsp().channel[0].compressor[LO];
+        const double& loDivisor = p.band().gainDivisor[Lane(0, LO)];
         ASSERT_NEAR(p.dsp().channel[0].compSettings[LO].threshold, threshold, 1e-12);
         // DC settles in LO, 10 dB over the threshold.
         const double level = std::pow(10.0, (threshold + 10) / 20);
@@ -50,10 +50,10 @@ TEST(AudioCompressor, ConstantInputTenDbOverSettlesAtTheSoftKneeReduction)
         p.Process(left, right);
         const double factor = 1 - 1 / c.ratio;
         const double expected = 100 / (10 + c.knee) * factor;
-        EXPECT_NEAR(20 * std::log10(lo.gainDivisor), expected, 1e-6) << c.inertia;
+        EXPECT_NEAR(20 * std::log10(loDivisor), expected, 1e-6) << c.inertia;
         EXPECT_NEAR(expected, c.figure * factor, 0.005 * factor);
         // The output is the settled band over the divisor, times the makeup.
-        EXPECT_NEAR(left.back(), level / lo.gainDivisor * p.dsp().makeupGain[LO] * p.dsp().eqGain[LO], 1e-12);
+        EXPECT_NEAR(left.back(), level / loDivisor * p.dsp().makeupGain[LO] * p.dsp().eqGain[LO], 1e-12);
     }
 }
 
@@ -63,8 +63,8 @@ TEST(AudioCompressor, QuietBandIsNotReduced)
     PlainFrame(p);
     std::vector<double> left(20000, 0.001), right(20000, 0.0);
     p.Process(left, right);
-    for (const BandCompressor& c : p.dsp().channel[0].compressor)
-        EXPECT_EQ(c.gainDivisor, 1.0);
+    for (int b = 0; b < kBandCount; ++b)
+        EXPECT_EQ(p.band().gainDivisor[Lane(0, b)], 1.0);
 }
 
 struct Trace {
@@ -86,12 +86,12 @@ Trace Burst(double sliderValue)
     t.stop = t.onset + static_cast<int>(0.3 * fs);
     const int frames = t.stop + static_cast<int>(0.15 * fs);
     material::Noise bed(3);
-    const TransientShaper& hm = p.dsp().channel[0].shaper[HM];
+    const double& hmGain = p.band().transientGain[Lane(0, HM)];
     for (int n = 0; n < frames; ++n) {
         double x = 1e-4 * bed.Next();
         if (n >= t.onset && n < t.stop) x += 0.5 * std::sin(2 * kPi * 3000 * (n - t.onset) / fs);
         p.ProcessFrame(x, 0.0);
-        t.gain.push_back(hm.transientGain);
+        t.gain.push_back(hmGain);
         EXPECT_LE(p.dsp().transientMeter[HM], 1.0);
     }
     return t;
@@ -149,7 +149,7 @@ TEST(AudioMeters, CompressorMeterHoldsTheLowestBlockStartGainUntilReset)
         // The block section takes 1/gainDivisor as the previous block's last frame left it.
         for (int c = 0; c < kChannelCount; ++c)
             for (int b = 0; b < kBandCount; ++b)
-                expected[c][b] = std::min(expected[c][b], 1.0 / dsp.channel[c].compressor[b].gainDivisor);
+                expected[c][b] = std::min(expected[c][b], 1.0 / p.band().gainDivisor[Lane(c, b)]);
         std::vector<double> l(music.left.begin() + start, music.left.begin() + start + 256);
         std::vector<double> r(music.right.begin() + start, music.right.begin() + start + 256);
         p.Process(l, r);
@@ -176,7 +176,7 @@ TEST(AudioMeters, TransientMeterDropsAtOnceAndRecoversAThousandthPerBlock)
     for (int n = 0; n < 200; ++n)
         p.ProcessFrame(0.8, 0.0);
     p.ProcessFrame(0.8, 0.0);
-    const double gain = dsp.channel[0].shaper[LO].transientGain;
+    const double gain = p.band().transientGain[Lane(0, LO)];
     ASSERT_GT(gain, 0.2);
     p.ProcessFrame(0.8, 0.0);
     EXPECT_LE(dsp.transientMeter[LO], 1.0 / (1.0 + gain) + 1e-12);

@@ -31,14 +31,16 @@ inline intptr_t LinkedHostCallback(AEffect*, int32_t opcode, int32_t, intptr_t, 
 
 class LinkedEffect {
 public:
-    // Opened, at the given rate and block size, mains on.
-    explicit LinkedEffect(float rate = 44100.0f, int32_t block = 512)
+    // Opened, at the given rate and block size, mains on, with the band path on the
+    // instruction-set path asked for.
+    explicit LinkedEffect(float rate = 44100.0f, int32_t block = 512, SimdPath path = SimdPath::kBest)
     {
         aeffect_ = CreatePluginInstance(LinkedHostCallback);
         if (!aeffect_) {
             ADD_FAILURE() << "no instance";
             return;
         }
+        effect().RequestSimdPath(path);
         Dispatch(effOpen);
         Dispatch(effSetSampleRate, 0, 0, nullptr, rate);
         Dispatch(effSetBlockSize, 0, block);
@@ -67,6 +69,8 @@ public:
     AEffect* aeffect() const { return aeffect_; }
     TVexlEffect& effect() const { return *dynamic_cast<TVexlEffect*>(static_cast<CVeST*>(aeffect_->object)->effect); }
     DspVariables& dsp() const { return effect().dsp; }
+    // The band path's running state, as the last processing call left it.
+    const BandPathState& band() const { return effect().band; }
     double Slider(int number) const { return effect().sliderValues[number]; }
 
     // Sets a slider through its host parameter, normalised as a host would send it.
@@ -94,6 +98,14 @@ public:
             else
                 aeffect_->processReplacing(aeffect_, channels, channels, n);
         }
+    }
+
+    // A call with no frames: the block section alone, which takes up what the init and
+    // reset sections asked of the band path.
+    void ProcessNothing()
+    {
+        double* channels[2] = {nullptr, nullptr};
+        aeffect_->processDoubleReplacing(aeffect_, channels, channels, 0);
     }
 
     // One frame through the double entry (its own call, so the block section runs too).

@@ -75,7 +75,7 @@ TEST(AudioRecovery, OverflowInsideTheDetectorsCountsAsNonFinite)
     std::vector<double> left(kBlock, 0.0), right(kBlock, 0.0);
     left[10] = left[11] = 1e300;
     damaged.Process(left, right, kBlock);
-    EXPECT_FALSE(std::isfinite(damaged.dsp().channel[0].shaper[0].meanSquare));
+    EXPECT_FALSE(std::isfinite(damaged.band().meanSquare[Lane(0, 0)]));
     std::vector<double> l(kBlock, 0.25), r(kBlock, 0.25);
     damaged.Process(l, r, kBlock);
     EXPECT_TRUE(AllFinite(l));

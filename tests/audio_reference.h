@@ -3,7 +3,8 @@
 // slot is found in a map of blocks through ToIndex, the detectors are paced by fmod of
 // the sample counter, and every compressor takes its logarithm and exponential on
 // every sample. The effect takes shortcuts (block pointers, integer pacing, no dB level
-// below threshold); the tests hold its output to this one bit for bit.
+// below threshold, vector code with its own logarithm and exponential); the tests hold
+// its output to this one within 1e-9.
 
 #include <algorithm>
 #include <cmath>
@@ -37,6 +38,7 @@ struct Channel {
     double silentCount = 0;
     Settings settings[4];
     double transientAmount[4] = {};
+    double band[4] = {}; // each band's result, kept for the tests' reports
     Compressor comp[4];
     Shaper shaper[4];
 };
@@ -272,7 +274,7 @@ public:
         }
         if (p.silentCount >= silenceLimit) {
             for (int b = 0; b < 4; ++b)
-                p.comp[b].gainDivisor = 1, p.shaper[b].transientGain = 0;
+                p.comp[b].gainDivisor = 1, p.shaper[b].transientGain = 0, p.band[b] = 0;
             return 0;
         }
         double band[4];
@@ -297,6 +299,7 @@ public:
         for (int b = 0; b < 4; ++b) {
             const double t = ShaperStep(p.shaper[b], band[b], p.transientAmount[b]);
             band[b] = delayed[b] + t * delayed[b];
+            p.band[b] = band[b];
         }
         return band[0] * eqGain[0] + band[1] * eqGain[1] + band[2] * eqGain[2] + band[3] * eqGain[3];
     }
