@@ -18,4 +18,14 @@ inline bool Finite(std::initializer_list<double> values)
 
 inline double Limit(double v) { return std::clamp(v, -kLimit, kLimit); }
 
+// A rectangle given by two corners in any order, each limited.
+struct Box {
+    double left, top, width, height;
+};
+inline Box SortedBox(double x1, double y1, double x2, double y2)
+{
+    x1 = Limit(x1), y1 = Limit(y1), x2 = Limit(x2), y2 = Limit(y2);
+    return {std::min(x1, x2), std::min(y1, y2), std::abs(x2 - x1), std::abs(y2 - y1)};
+}
+
 } // namespace gui::coordinates

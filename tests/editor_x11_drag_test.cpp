@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "tests/display_turn.h"
+#include "tests/lo_gain_drag.h"
 #include "tests/plugin_fixture.h"
 #include "tests/x11_test_display.h"
 
@@ -74,17 +75,7 @@ TEST_F(EditorDrag, DraggingTheLoGainKnobChangesTheParameter)
     ASSERT_EQ(instance->Dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(parent)), 1);
     IdleFor(200);
 
-    // The knob of LO Gain at 0 dB covers x 247 to 278 on the track from y 279.
-    PointerTo(262, 286);
-    IdleFor(100);
-    XTestFakeButtonEvent(display, 1, True, 0);
-    IdleFor(100);
-    for (int x = 270; x <= 300; x += 10) {
-        PointerTo(x, 290);
-        IdleFor(60);
-    }
-    XTestFakeButtonEvent(display, 1, False, 0);
-    IdleFor(150);
+    testing_support::DragLoGainKnob(display, parent, [this](int ms) { IdleFor(ms); });
 
     // Knob at 300 - 110 - 13 = 177 pixels of 272: ceil(260.29) / 10 - 20 = 6.1 dB
     EXPECT_NEAR(instance->GetParameter(kLoGainIndex), (6.1 + 20) / 40, 1e-6);

@@ -28,6 +28,7 @@
 #include "gui/cairo/native.h"
 #include "resources/embedded.h"
 #include "tests/display_turn.h"
+#include "tests/lo_gain_drag.h"
 #include "tests/lv2_host.h"
 #include "tests/x11_test_display.h"
 
@@ -169,8 +170,6 @@ protected:
         return pixel;
     }
 
-    void PointerTo(int x, int y) { testing_support::MovePointer(display, window, x, y); }
-
     std::unique_ptr<testing_support::DisplayTurn> turn;
     Display* display = nullptr;
     Window parent = 0;
@@ -206,17 +205,7 @@ TEST_F(Lv2Editor, PaintsTheSkinAndTheProcessorsMeters)
 TEST_F(Lv2Editor, DragWritesThePortAndAPortEventMovesTheKnob)
 {
     IdleFor(200);
-    // The knob of LO Gain at 0 dB covers x 247 to 278 on the track from y 279.
-    PointerTo(262, 286);
-    IdleFor(100);
-    XTestFakeButtonEvent(display, 1, True, 0);
-    IdleFor(100);
-    for (int x = 270; x <= 300; x += 10) {
-        PointerTo(x, 290);
-        IdleFor(60);
-    }
-    XTestFakeButtonEvent(display, 1, False, 0);
-    IdleFor(150);
+    testing_support::DragLoGainKnob(display, window, [this](int ms) { IdleFor(ms); });
     ASSERT_FALSE(writes.empty());
     for (const PortWrite& w : writes)
         EXPECT_EQ(w.port, kLoGainPort);

@@ -148,11 +148,7 @@ void DrawContext::DrawRectangle(double x1, double y1, double x2, double y2, int 
     if (g == nullptr) return;
     if (style != kOutline && style != kFilled && style != kFilledAndOutline) return;
     if (!Finite({x1, y1, x2, y2})) return;
-    x1 = Limit(x1), y1 = Limit(y1), x2 = Limit(x2), y2 = Limit(y2);
-    const double left = std::min(x1, x2);
-    const double top = std::min(y1, y2);
-    const double width = std::max(x1, x2) - left;
-    const double height = std::max(y1, y2) - top;
+    const auto [left, top, width, height] = coordinates::SortedBox(x1, y1, x2, y2);
     if (style != kOutline) {
         const SolidBrush brush(fillColour_);
         if (brush.get() != nullptr)
