@@ -94,12 +94,7 @@ protected:
 
     unsigned long PixelOfEditor(int x, int y)
     {
-        const Window child = static_cast<Window>(Editor()->frame()->WindowId());
-        XImage* image = XGetImage(display, child, x, y, 1, 1, AllPlanes, ZPixmap);
-        if (!image) return 0;
-        const unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFF;
-        XDestroyImage(image);
-        return pixel;
+        return testing_support::WindowPixel(display, static_cast<Window>(Editor()->frame()->WindowId()), x, y);
     }
 
     std::unique_ptr<testing_support::DisplayTurn> turn;

@@ -135,12 +135,7 @@ protected:
     // The window's pixel as 0xRRGGBB.
     unsigned long WindowPixel(std::uintptr_t window, int x, int y)
     {
-        XImage* image = XGetImage(display_, window, x, y, 1, 1, AllPlanes, ZPixmap);
-        if (image == nullptr) return 0xDEADBEEF;
-        const unsigned long pixel = XGetPixel(image, 0, 0);
-        const bool rgb = image->red_mask == 0xFF0000 && image->green_mask == 0xFF00 && image->blue_mask == 0xFF;
-        XDestroyImage(image);
-        return rgb ? pixel & 0xFFFFFF : 0xDEADBEEF;
+        return testing_support::WindowPixel(display_, static_cast<Window>(window), x, y);
     }
 
     std::unique_ptr<DisplayTurn> turn_;

@@ -161,14 +161,7 @@ protected:
         }
     }
 
-    unsigned long PixelOfEditor(int x, int y)
-    {
-        XImage* image = XGetImage(display, window, x, y, 1, 1, AllPlanes, ZPixmap);
-        if (!image) return 0;
-        const unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFF;
-        XDestroyImage(image);
-        return pixel;
-    }
+    unsigned long PixelOfEditor(int x, int y) { return testing_support::WindowPixel(display, window, x, y); }
 
     std::unique_ptr<testing_support::DisplayTurn> turn;
     Display* display = nullptr;

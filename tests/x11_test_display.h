@@ -5,6 +5,7 @@
 // that says why, never a skip.
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -28,6 +29,18 @@ inline std::string DisplayFailure()
     struct stat info {};
     if (stat(socket.c_str(), &info) != 0) return why + "no X server listens on " + socket;
     return why + "the server at " + socket + " refused the connection (see Xlib's message above)";
+}
+
+// The window's pixel as 0xRRGGBB; 0xDEADBEEF, which no test paints, when it cannot be read
+// or the visual is not 8-bit RGB.
+inline unsigned long WindowPixel(Display* display, Window window, int x, int y)
+{
+    XImage* image = XGetImage(display, window, x, y, 1, 1, AllPlanes, ZPixmap);
+    if (image == nullptr) return 0xDEADBEEF;
+    const unsigned long pixel = XGetPixel(image, 0, 0);
+    const bool rgb = image->red_mask == 0xFF0000 && image->green_mask == 0xFF00 && image->blue_mask == 0xFF;
+    XDestroyImage(image);
+    return rgb ? pixel & 0xFFFFFF : 0xDEADBEEF;
 }
 
 #ifdef TOLVANGER_HAVE_XTST
