@@ -61,10 +61,8 @@ class EditorWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display: window tests skipped (make test runs them on Xvfb)";
-        turn = std::make_unique<testing_support::DisplayTurn>();
-        display = gui::x11::OpenDisplay(nullptr);
-        ASSERT_NE(display, nullptr) << testing_support::DisplayFailure();
+        testing_support::OpenWindowTestDisplay(turn, display);
+        if (!display) return;
         parent = XCreateSimpleWindow(display, DefaultRootWindow(display), 100, 100, 890, 550, 0, 0, 0);
         XMapWindow(display, parent);
         XSync(display, False);

@@ -28,10 +28,8 @@ class EditorDrag : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display: window tests skipped (make test runs them on Xvfb)";
-        turn = std::make_unique<testing_support::DisplayTurn>(); // the pointer is shared
-        display = gui::x11::OpenDisplay(nullptr);
-        ASSERT_NE(display, nullptr) << testing_support::DisplayFailure();
+        testing_support::OpenWindowTestDisplay(turn, display);
+        if (!display) return;
         int eventBase = 0, errorBase = 0, major = 0, minor = 0;
         if (!XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor)) GTEST_SKIP() << "no XTest";
         instance = testing_support::StartedInstance();

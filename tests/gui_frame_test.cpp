@@ -96,12 +96,8 @@ class FrameWindow : public testing::Test {
 protected:
     void SetUp() override
     {
-        if (std::getenv("DISPLAY") == nullptr) {
-            GTEST_SKIP() << "DISPLAY is not set: window tests need an X server (for example Xvfb)";
-        }
-        turn_ = std::make_unique<DisplayTurn>();
-        display_ = gui::x11::OpenDisplay(nullptr);
-        ASSERT_NE(display_, nullptr) << testing_support::DisplayFailure();
+        testing_support::OpenWindowTestDisplay(turn_, display_);
+        if (!display_) return;
         previousHandler_ = XSetErrorHandler(&CountError);
         g_testErrors = 0;
         const int screen = DefaultScreen(display_);

@@ -71,10 +71,8 @@ class Lv2Editor : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display: window tests skipped (make test runs them on Xvfb)";
-        turn = std::make_unique<testing_support::DisplayTurn>();
-        display = gui::x11::OpenDisplay(nullptr);
-        ASSERT_NE(display, nullptr) << testing_support::DisplayFailure();
+        testing_support::OpenWindowTestDisplay(turn, display);
+        if (!display) return;
         int eventBase = 0, errorBase = 0, major = 0, minor = 0;
         ASSERT_TRUE(XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor));
         parent = XCreateSimpleWindow(display, DefaultRootWindow(display), 70, 70, 890, 550, 0, 0, 0);

@@ -11,7 +11,12 @@
 #include <cstdlib>
 #include <string>
 
+#include <gtest/gtest.h>
+
+#include <memory>
+
 #include "gui/x11/open_display.h"
+#include "tests/display_turn.h"
 
 #ifdef TOLVANGER_HAVE_XTST
 #include <X11/extensions/XTest.h>
@@ -29,6 +34,17 @@ inline std::string DisplayFailure()
     struct stat info {};
     if (stat(socket.c_str(), &info) != 0) return why + "no X server listens on " + socket;
     return why + "the server at " + socket + " refused the connection (see Xlib's message above)";
+}
+
+// A window test's start: skipped without $DISPLAY, else its turn on the display taken and
+// the display opened, or a failure that says why. `display` stays null when the test ends
+// here; the caller then returns.
+inline void OpenWindowTestDisplay(std::unique_ptr<DisplayTurn>& turn, Display*& display)
+{
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display: window tests skipped (make test runs them on Xvfb)";
+    turn = std::make_unique<DisplayTurn>();
+    display = gui::x11::OpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr) << DisplayFailure();
 }
 
 // The window's pixel as 0xRRGGBB; 0xDEADBEEF, which no test paints, when it cannot be read
