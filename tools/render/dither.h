@@ -16,8 +16,7 @@ public:
 
     // Stereo interleaved frames in, left-justified 32-bit integers out (the sample in the top
     // `bits` bits), as libsndfile takes them for any integer file.
-    template <typename Sample>
-    void Convert(const Sample* interleaved, int32_t* out, std::size_t frames)
+    template <typename Sample> void Convert(const Sample* interleaved, int32_t* out, std::size_t frames)
     {
         for (std::size_t i = 0; i < 2 * frames; ++i)
             out[i] = Quantize(static_cast<double>(interleaved[i]), i & 1);

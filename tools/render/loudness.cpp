@@ -40,8 +40,7 @@ LoudnessMeter::LoudnessMeter(unsigned channels, unsigned sampleRate, bool trace)
 
 LoudnessMeter::~LoudnessMeter() { ebur128_destroy(&state_); }
 
-template <typename Sample>
-void LoudnessMeter::AddTraced(const Sample* interleaved, std::size_t frames)
+template <typename Sample> void LoudnessMeter::AddTraced(const Sample* interleaved, std::size_t frames)
 {
     while (frames) {
         const std::size_t part = std::min(frames, hop_ - inHop_);

@@ -41,8 +41,7 @@ public:
     static double IntegratedTogether(const std::vector<const LoudnessMeter*>& meters);
 
 private:
-    template <typename Sample>
-    void AddTraced(const Sample* interleaved, std::size_t frames);
+    template <typename Sample> void AddTraced(const Sample* interleaved, std::size_t frames);
 
     ebur128_state* state_;
     unsigned channels_;

@@ -44,11 +44,11 @@ std::string Summary(const RenderOptions& options, const FileReport& file)
 {
     char text[512];
     const double seconds = static_cast<double>(file.frames) / file.sampleRate;
-    const char* latency = file.latency == 0    ? "the plug-in reports no latency"
+    const char* latency = file.latency == 0     ? "the plug-in reports no latency"
                           : options.keepLatency ? "latency kept in"
                                                 : "latency taken out";
-    std::snprintf(text, sizeof text, "%s -> %s: %.1f s at %d Hz; %s", file.plan.input.c_str(),
-                  file.plan.output.c_str(), seconds, file.sampleRate, latency);
+    std::snprintf(text, sizeof text, "%s -> %s: %.1f s at %d Hz; %s", file.plan.input.c_str(), file.plan.output.c_str(),
+                  seconds, file.sampleRate, latency);
     std::string summary = text;
     if (file.latency != 0) summary += " (" + std::to_string(file.latency) + " samples)";
     return summary + "\n";
@@ -143,7 +143,8 @@ int Run(int argc, const char* const* argv)
             if (status == 0) status = kOverCeiling;
         }
 
-    if (reportOutput) WriteBytes(*reportOutput, ReportJson(options, Identify(plugin, mastering.settingsInstance()), run));
+    if (reportOutput)
+        WriteBytes(*reportOutput, ReportJson(options, Identify(plugin, mastering.settingsInstance()), run));
     // The preset and the picture are of the instance the (first) file was rendered with,
     // when there was one, so that a target's Output setting is kept.
     std::unique_ptr<hostkit::PluginInstance> rendered = mastering.TakeRenderedInstance();

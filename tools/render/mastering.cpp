@@ -23,8 +23,9 @@
 namespace render {
 namespace {
 
-// A target counts as reached within this; the promise to the user is 0.1 LU.
-constexpr double kLandingTolerance = 0.05;
+// A target counts as reached within this: more than half the Output parameter's step
+// (0.1 dB), less than the 0.1 LU promised to the user.
+constexpr double kLandingTolerance = 0.07;
 constexpr int kMostCorrections = 2;
 
 std::optional<double> DisplayedNumber(const std::string& text)
@@ -106,11 +107,12 @@ GainApplied Mastering::ApplyGain(hostkit::PluginInstance& instance, double db) c
         ApplySetting(instance, setting);
         gain.hasPluginOutput = true;
         gain.pluginOutputDb = DisplayedNumber(instance.ParameterDisplay(outputIndex_)).value_or(wanted);
-        // What lies beyond the parameter's range goes to the renderer's stage; the parameter's
-        // own step (a hundredth of a dB) is left as it is.
+        // What lies beyond the parameter's range goes to the renderer's stage; the rounding to
+        // the parameter's own step is left as it is, so that a saved preset is the whole story.
         rest = outputBase_ + db - wanted;
     }
     gain.rendererDb = std::abs(rest) > 1e-9 ? rest : 0.0;
+    gain.db = (gain.hasPluginOutput ? gain.pluginOutputDb - outputBase_ : 0.0) + gain.rendererDb;
     const bool plugin = gain.hasPluginOutput && std::abs(gain.pluginOutputDb - outputBase_) > 1e-9;
     const bool renderer = gain.rendererDb != 0.0;
     gain.stage = plugin && renderer ? "plugin+renderer" : plugin ? "plugin" : renderer ? "renderer" : "none";

@@ -71,7 +71,8 @@ std::vector<FilePlan> PlanFiles(const RenderOptions& options)
     std::vector<FilePlan> plans;
     for (std::size_t i = 0; i < options.inputs.size(); ++i) {
         FilePlan plan{options.inputs[i], options.output, {}};
-        if (options.batch()) plan.output = (fs::path(options.outputDir) / Expand(options.outputPattern, plan.input, i + 1)).string();
+        if (options.batch())
+            plan.output = (fs::path(options.outputDir) / Expand(options.outputPattern, plan.input, i + 1)).string();
         if (!options.plot.empty()) plan.plot = Expand(options.plot, plan.input, i + 1);
         plans.push_back(plan);
     }

@@ -26,8 +26,7 @@ VstTimeInfo TimeAt(int64_t frame, double sampleRate)
 }
 
 // Non-finite samples become silence, counted, so that they reach neither the plug-in nor a file.
-template <typename Sample>
-int64_t Silence(Sample* samples, std::size_t count)
+template <typename Sample> int64_t Silence(Sample* samples, std::size_t count)
 {
     int64_t found = 0;
     for (std::size_t i = 0; i < count; ++i)

@@ -84,18 +84,17 @@ std::string File(const RenderOptions& options, const FileReport& file)
     field("render_seconds", Number(file.renderSeconds));
     field("input_loudness", failed ? "null" : Figures(file.input));
     field("output_loudness", failed ? "null" : Figures(file.output));
-    field("gain", "{\"db\": " + Number(file.gain.db) + ", \"plugin_output_db\": " +
-                      (file.gain.hasPluginOutput ? Number(file.gain.pluginOutputDb) : "null") +
-                      ", \"renderer_db\": " + Number(file.gain.rendererDb) + ", \"stage\": " +
-                      Quoted(file.gain.stage) + "}");
-    field("true_peak_over_ceiling_db",
-          file.overCeiling ? Number(file.output.truePeak - *options.truePeakMax) : "null");
+    field("gain",
+          "{\"db\": " + Number(file.gain.db) +
+              ", \"plugin_output_db\": " + (file.gain.hasPluginOutput ? Number(file.gain.pluginOutputDb) : "null") +
+              ", \"renderer_db\": " + Number(file.gain.rendererDb) + ", \"stage\": " + Quoted(file.gain.stage) + "}");
+    field("true_peak_over_ceiling_db", file.overCeiling ? Number(file.output.truePeak - *options.truePeakMax) : "null");
     field("clipped_samples", std::to_string(file.clipped));
     field("non_finite_input_samples", std::to_string(file.nonFiniteInput));
     field("non_finite_output_samples", std::to_string(file.nonFiniteOutput));
-    field("dither", "{\"kind\": " + Quoted(DitherName(file.dither)) + ", \"bits\": " +
-                        (file.bits ? std::to_string(file.bits) : "null") + ", \"seed\": " +
-                        (file.bits ? std::to_string(options.seed) : "null") + "}");
+    field("dither", "{\"kind\": " + Quoted(DitherName(file.dither)) +
+                        ", \"bits\": " + (file.bits ? std::to_string(file.bits) : "null") +
+                        ", \"seed\": " + (file.bits ? std::to_string(options.seed) : "null") + "}");
     field("parameters", Parameters(file.parameters, "      "), true);
     return out + "    }";
 }
