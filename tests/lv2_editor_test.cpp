@@ -103,8 +103,8 @@ protected:
         idleFeature = {LV2_UI__idleInterface, nullptr};
         touch = {this, &Lv2Editor::Touch};
         touchFeature = {LV2_UI__touch, &touch};
-        const LV2_Feature* features[] = {&parentFeature, &accessFeature, &idleFeature, &touchFeature,
-                                         urids.MapFeature(), nullptr};
+        const LV2_Feature* features[] = {&parentFeature, &idleFeature, &touchFeature, urids.MapFeature(),
+                                         InstanceAccess() ? &accessFeature : nullptr, nullptr};
         editor = suil_instance_new(host, this, LV2_UI__X11UI, lv2_uris::kPlugin, lv2_uris::kEditor, LV2_UI__X11UI,
                                    bundlePath, binaryPath, features);
         lilv_free(bundlePath);
@@ -128,6 +128,9 @@ protected:
         XDestroyWindow(display, parent);
         XCloseDisplay(display);
     }
+
+    // Whether the host hands the editor the processor's instance.
+    virtual bool InstanceAccess() const { return true; }
 
     static void Write(SuilController controller, uint32_t port, uint32_t size, uint32_t protocol, const void* buffer)
     {
@@ -236,6 +239,24 @@ TEST_F(Lv2Editor, DragWritesThePortAndAPortEventMovesTheKnob)
     EXPECT_EQ(PixelOfEditor(292, 286), background.Pixel(292, 286)) << "the knob left its place at 6.1 dB";
     EXPECT_TRUE(writes.empty());
     EXPECT_EQ(touches.size(), 2u);
+}
+
+// A host that keeps the processor to itself (a separate process, say): the editor shows the
+// settings from its own light effect, and the user's edits reach the ports all the same.
+class Lv2EditorOnItsOwn : public Lv2Editor {
+protected:
+    bool InstanceAccess() const override { return false; }
+};
+
+TEST_F(Lv2EditorOnItsOwn, DragWritesThePortInsideATouch)
+{
+    IdleFor(200);
+    testing_support::DragLoGainKnob(display, window, [this](int ms) { IdleFor(ms); });
+    ASSERT_FALSE(writes.empty());
+    EXPECT_FLOAT_EQ(writes.back().value, 6.1f);
+    EXPECT_EQ(touches, (std::vector<TouchCall>{{kLoGainPort, true, 0}, {kLoGainPort, false, writes.size()}}));
+    // The processor took the value from its port.
+    EXPECT_FLOAT_EQ(processor->controls[kLoGainPort], 6.1f);
 }
 
 #endif
