@@ -16,10 +16,11 @@ inline bool FitsInBlock(int32_t index, int32_t cells) noexcept
     return cells >= 0 && (index & 0xFFFF) + cells <= kMemoryBlockSize;
 }
 
-// The cells from index on, contiguous to the end of its block (made if missing).
-inline double* BlockCells(CVexlMemory& memory, int32_t index)
+// The cells index .. index + cells - 1 in a row (their block made if missing); null when
+// they do not have one home, as across the edge of a region: then they are left alone.
+inline double* RunCells(CVexlMemory& memory, int32_t index, int32_t cells)
 {
-    return memory.Memory().Block(index).cells + (index & 0xFFFF);
+    return memory.Memory().Cells(index, cells);
 }
 
 // In place on 2^log2Size complex values, log2Size from 1 to 15. The forward pass leaves
