@@ -74,9 +74,6 @@ TVexlEffect::TVexlEffect()
             AddSliderOption(row.option1);
         }
     }
-    // Some hosts process before they open or switch on the plug-in: the lines, all of
-    // length 0 at 0 until the init section runs, then share one slot.
-    ReserveLineSlots(0.0);
 }
 
 TVexlEffect::~TVexlEffect() = default;
@@ -102,7 +99,6 @@ void TVexlEffect::DoReset()
 {
     TVexl::DoReset();
     ResetVariables();
-    ReserveLineSlots(0.0);
     fileNameTable[0] = "tolvanger_gfx\\bg.png";
     fileNameTable[1] = "tolvanger_gfx\\sliderknob.png";
     DefineStrings();
