@@ -22,11 +22,6 @@ inline bool Holds(const MemoryRegion& r, int64_t first, int64_t count) noexcept
     return first >= r.first && first + count <= static_cast<int64_t>(r.first) + r.count;
 }
 
-inline bool FitsInOneBlock(int32_t index, int32_t count) noexcept
-{
-    return count >= 0 && static_cast<int64_t>(index & 0xFFFF) + count <= kMemoryBlockSize;
-}
-
 } // namespace
 
 ScriptMemory::ScriptMemory() = default;
@@ -94,7 +89,7 @@ double* ScriptMemory::FindRun(int32_t first, int32_t count) const noexcept
     if (count < 0) return nullptr;
     if (const MemoryRegion* r = NewestOverlapping(first, count))
         return Holds(*r, first, count) ? r->cells + (first - r->first) : nullptr;
-    if (!FitsInOneBlock(first, count)) return nullptr;
+    if (!FitsInBlock(first, count)) return nullptr;
     MemoryBlock* block = FindBlock(first);
     return block ? block->cells + (first & 0xFFFF) : nullptr;
 }
@@ -102,7 +97,7 @@ double* ScriptMemory::FindRun(int32_t first, int32_t count) const noexcept
 double* ScriptMemory::Cells(int32_t index, int32_t count)
 {
     if (count < 0) return nullptr;
-    if (NewestOverlapping(index, count) || !FitsInOneBlock(index, count)) return FindRun(index, count);
+    if (NewestOverlapping(index, count) || !FitsInBlock(index, count)) return FindRun(index, count);
     return Block(index).cells + (index & 0xFFFF);
 }
 

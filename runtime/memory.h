@@ -22,6 +22,13 @@ struct MemoryBlock {
     double cells[kMemoryBlockSize] = {};
 };
 
+// Whether the cells [index, index + cells) lie inside the block holding index. Ranges
+// that would cross the end of a block are left alone: nothing is read or written.
+inline bool FitsInBlock(int32_t index, int64_t cells) noexcept
+{
+    return cells >= 0 && (index & 0xFFFF) + cells <= kMemoryBlockSize;
+}
+
 // A run of cells kept apart from the blocks: the home of indexes first .. first + count - 1
 // unless a region set aside later holds them.
 struct MemoryRegion {
