@@ -14,9 +14,8 @@ void TVexlEffect::TakeRequests() noexcept
     }
     // A new init since the last block: new line slots, and cleared splitters and punch
     // stages. Epoch 0 (a reset and no init since) takes the slots away.
-    const double epoch = dsp.delayLineEpoch;
-    // Pairs with the init section's fence: the regions it set aside are seen whole.
-    std::atomic_thread_fence(std::memory_order_acquire);
+    // Pairs with the init section's release: the regions it set aside are seen whole.
+    const double epoch = dsp.delayLineEpoch.LoadAcquire();
     if (epoch != epochTaken_) {
         epochTaken_ = epoch;
         MapDelayLines(dsp.lines, epoch, Memory().View(), lineSlots_);

@@ -70,8 +70,7 @@ void TVexlEffect::DoInit()
     // sees the new epoch, at the start of the next block (block.cpp).
     chosenPath_.store(static_cast<int>(ResolveSimdPath(static_cast<SimdPath>(requestedPath_.load()))));
     // The regions set aside above are complete before the audio thread sees the epoch.
-    std::atomic_thread_fence(std::memory_order_release);
-    dsp.delayLineEpoch = static_cast<double>(++initCount_);
+    dsp.delayLineEpoch.StoreRelease(static_cast<double>(++initCount_));
 
     // The host learns the latency now, while it switches the plug-in on, not at the first
     // block: hosts read it when the switch returns.
