@@ -5,6 +5,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 VST_INSTALL_DIR ?= $(HOME)/.vst
+VST3_INSTALL_DIR ?= $(HOME)/.vst3
 LV2_INSTALL_DIR ?= $(HOME)/.lv2
 JOBS ?= $(shell nproc)
 
@@ -102,6 +103,7 @@ include mk/windows.mk
 install: build
 	cmake --install $(BUILD_DIR) --component vst --prefix $(VST_INSTALL_DIR)
 	cmake --install $(BUILD_DIR) --component lv2 --prefix $(LV2_INSTALL_DIR)
+	cmake --install $(BUILD_DIR) --component vst3 --prefix $(VST3_INSTALL_DIR)
 
 clean: windows-clean
 	rm -rf $(BUILD_DIR) $(RELEASE_DIR)
