@@ -163,6 +163,9 @@ tresult EffectObject::SetComponentState(IBStream* stream)
             bytes.insert(bytes.end(), block, block + std::min<int32_t>(got, sizeof block));
             if (static_cast<int32_t>(bytes.size()) > kLongestState) return kResultFalse;
         }
+        // Only a whole chunk, of the size this build saves, is ours.
+        const void* own = nullptr;
+        if (static_cast<int32_t>(bytes.size()) != plugin_->GetState(&own)) return kResultFalse;
         if (!plugin_->SetState(bytes.data(), static_cast<int32_t>(bytes.size()))) return kResultFalse;
     } catch (...) {
         return kOutOfMemory;
