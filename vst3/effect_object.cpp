@@ -301,7 +301,13 @@ tresult EffectObject::getParamStringByValue(ParamID id, ParamValue normalized, S
 {
     if (!IsParameter(id) || !text) return kInvalidArgument;
     try {
-        CopyText16(text, 128, plugin_->Effect().ParameterDisplayAt(static_cast<int32_t>(id), normalized));
+        // The text the parameter would show once set to `normalized`, quantised as a set is;
+        // a value that no set would take shows the one it holds.
+        const SliderDef& slider = plugin_->Effect().sliderDefs[id];
+        const double value = std::isfinite(normalized)
+                                 ? slider.Quantised(slider.minimum + normalized * (slider.maximum - slider.minimum))
+                                 : plugin_->GetValue(static_cast<int32_t>(id));
+        CopyText16(text, 128, plugin_->Effect().ParameterText(static_cast<int32_t>(id), value));
     } catch (...) {
         return kOutOfMemory;
     }
