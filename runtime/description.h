@@ -22,6 +22,10 @@ struct SliderDef {
     std::string spare;
     std::string label;
     std::string name;
+
+    // The value a set stores for `value`: the nearest multiple of the step counted from 0,
+    // halves upward; deliberately unclamped.
+    double Quantised(double value) const;
 };
 
 class CVexlDescription : public CVexlSamples {
@@ -50,6 +54,8 @@ public:
     std::string ParameterName(int32_t index) const;
     std::string ParameterLabel(int32_t index) const;
     std::string ParameterDisplay(int32_t index) const;
+    // The display text parameter `index` shows when its slider holds `value`.
+    std::string ParameterText(int32_t index, double value) const;
 
     std::vector<SliderDef> sliderDefs;
     std::string effectName;
