@@ -104,3 +104,10 @@ std::string CVexlDescription::ParameterDisplay(int32_t index) const
         option = static_cast<size_t>(k);
     return d.options[option];
 }
+
+int32_t CVexlDescription::ParameterOfSlider(int32_t number) const
+{
+    for (size_t i = 0; i < sliderDefs.size(); ++i)
+        if (sliderDefs[i].number == number) return static_cast<int32_t>(i);
+    return -1;
+}
