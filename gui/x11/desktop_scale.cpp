@@ -1,11 +1,13 @@
 #include "gui/desktop_scale.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
+#include "gui/frame.h"
 #include "gui/x11/display.h"
 #include "gui/x11/open_display.h"
 
@@ -25,12 +27,29 @@ double Number(std::string_view text)
     return value > 0 ? value : 0;
 }
 
+// The resource text the server keeps now; Xlib's own copy is the one from when the
+// connection opened, and the desktop may have changed it since.
+std::string Resources(Display* display)
+{
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    std::string text;
+    if (XGetWindowProperty(display, DefaultRootWindow(display), XA_RESOURCE_MANAGER, 0, 1 << 20, False, XA_STRING,
+                           &type, &format, &count, &after, &data) == Success &&
+        data != nullptr && type == XA_STRING && format == 8)
+        text.assign(reinterpret_cast<const char*>(data), count);
+    if (data != nullptr) XFree(data);
+    return text;
+}
+
 // The value of "Xft.dpi" in the resource text the server keeps for the screen.
 double XftDpi(Display* display)
 {
     if (display == nullptr) return 0;
-    const char* resources = XResourceManagerString(display);
-    if (resources == nullptr) return 0;
+    const std::string resources = Resources(display);
     std::string_view rest = resources;
     constexpr std::string_view key = "Xft.dpi:";
     while (!rest.empty()) {
@@ -53,7 +72,7 @@ double DesktopScale(const Frame* frame)
     if (const char* gdk = std::getenv("GDK_SCALE")) {
         if (const double scale = Number(gdk); scale > 0) return scale;
     }
-    Display* display = frame != nullptr ? x11::DisplayOf(*frame) : nullptr;
+    Display* display = frame != nullptr && frame->HasWindow() ? x11::DisplayOf(*frame) : nullptr;
     // Before there is a window, a connection of its own for the one question.
     Display* own = display == nullptr && std::getenv("DISPLAY") != nullptr ? x11::OpenDisplay(nullptr) : nullptr;
     const double dpi = XftDpi(display != nullptr ? display : own);
