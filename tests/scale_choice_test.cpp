@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -12,35 +10,11 @@
 #include <string>
 
 #include "gui/scale_choice.h"
+#include "tests/config_folder.h"
 
 namespace {
 
-// A configuration folder of the test's own, named through XDG_CONFIG_HOME.
-class ConfigFolder {
-public:
-    ConfigFolder()
-    {
-        char pattern[] = "/tmp/tolvanger-config-XXXXXX";
-        folder_ = mkdtemp(pattern);
-        const char* old = std::getenv("XDG_CONFIG_HOME");
-        if (old != nullptr) previous_ = old, hadPrevious_ = true;
-        setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
-    }
-    ~ConfigFolder()
-    {
-        if (hadPrevious_)
-            setenv("XDG_CONFIG_HOME", previous_.c_str(), 1);
-        else
-            unsetenv("XDG_CONFIG_HOME");
-        std::filesystem::remove_all(folder_);
-    }
-    const std::string& Path() const { return folder_; }
-
-private:
-    std::string folder_;
-    std::string previous_;
-    bool hadPrevious_ = false;
-};
+using testing_support::ConfigFolder;
 
 TEST(ScaleChoice, TheFirstSourceThatSaysSomethingWinsWithinOneToThree)
 {
