@@ -9,6 +9,7 @@
 #include "gui/frame.h"
 #include "gui/input.h"
 #include "gui/popup_menu.h"
+#include "gui/scale.h"
 #include "gui/scale_choice.h"
 #include "gui/view.h"
 
@@ -83,6 +84,13 @@ private:
 double EditorFrame::ChooseScale(double hostScale, const gui::Frame* frame)
 {
     return gui::ChooseScale(gui::StoredUserScale(), hostScale, gui::DesktopScale(frame));
+}
+
+void EditorFrame::OpeningSize(double hostScale, int& width, int& height)
+{
+    const double scale = ChooseScale(hostScale, nullptr);
+    width = gui::PixelSize(kWidth, scale);
+    height = gui::PixelSize(kHeight, scale);
 }
 
 EditorFrame::EditorFrame(std::uintptr_t parent, std::unique_ptr<gui::View> view, double hostScale)

@@ -27,6 +27,8 @@ public:
 
     // The scale for a frame (null: before there is one) given the host's (0: none given).
     static double ChooseScale(double hostScale, const gui::Frame* frame);
+    // The size in pixels an editor opened now would have, for hosts that ask before opening.
+    static void OpeningSize(double hostScale, int& width, int& height);
 
     // Opens `view` in `parent` (an X11 window id or an HWND; 0: no window) at the chosen scale.
     EditorFrame(std::uintptr_t parent, std::unique_ptr<gui::View> view, double hostScale);

@@ -4,7 +4,6 @@
 
 #include "core/editor_frame.h"
 #include "gui/frame.h"
-#include "gui/scale.h"
 #include "host/vest.h"
 #include "host/vest_view.h"
 
@@ -26,8 +25,10 @@ bool CVeSTEditor::getRect(ERect** rect)
     if (frame_) {
         SetRect(frame_->PixelWidth(), frame_->PixelHeight());
     } else {
-        const double scale = EditorFrame::ChooseScale(hostScale_, nullptr);
-        SetRect(gui::PixelSize(width, scale), gui::PixelSize(height, scale));
+        int pixelWidth = 0;
+        int pixelHeight = 0;
+        EditorFrame::OpeningSize(hostScale_, pixelWidth, pixelHeight);
+        SetRect(pixelWidth, pixelHeight);
     }
     *rect = &rect_;
     return true;
