@@ -14,7 +14,10 @@ inline std::string ScaledPictureName(const std::string& name, int scale)
     if (scale <= 1) return name;
     const std::string::size_type dot = name.rfind('.');
     const std::string::size_type slash = name.find_last_of("/\\");
-    const std::string suffix = "@" + std::to_string(scale) + "x";
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return name + suffix;
-    return name.substr(0, dot) + suffix + name.substr(dot);
+    const bool extension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    // Appended piece by piece: GCC 12 warns wrongly (-Wrestrict) about "@" + std::string at -O3.
+    std::string scaled = name.substr(0, extension ? dot : std::string::npos);
+    scaled.append(1, '@').append(std::to_string(scale)).append(1, 'x');
+    if (extension) scaled.append(name, dot, std::string::npos);
+    return scaled;
 }
