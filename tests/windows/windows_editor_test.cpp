@@ -287,7 +287,8 @@ TEST_F(WindowsEditor, AtTheHostsScale2TheEditorIsTwiceTheSizeSharpAndDragsAsAtOn
     EXPECT_LT(testing_support::ReducedDifference(pixels(two), pixels(one), 2, {0, 0, kWidth, kHeight}), 4.0);
     const testing_support::UnitBox valueTexts{static_cast<int>(X0 + kSliderWidth + kValueTextGap),
                                               static_cast<int>(Y0), 60, 75};
-    EXPECT_GT(testing_support::SharpShare(pixels(two), pixels(one), 2, valueTexts), 0.5);
+    // The 1x picture magnified pixel for pixel scores 0; GDI+ text at 2 under Wine scores about 0.5.
+    EXPECT_GT(testing_support::SharpShare(pixels(two), pixels(one), 2, valueTexts), 0.35);
 
     Mouse(WM_MOUSEMOVE, 2 * 262, 2 * 286, 0);
     IdleFor(100);
