@@ -204,7 +204,8 @@ private:
 
 // Xft.dpi 192 is twice the 96 of scale 1: the editor opens at 1780 by 1100, shows the
 // picture it shows at 1 on a finer grid (text laid out at twice the size, not magnified),
-// and a drag of so many editor units moves a knob as far as at 1.
+// and a drag of so many editor units moves a knob as far as at 1; a new Xft.dpi reaches the
+// open editor.
 TEST_F(Vst2EditorScale, AtXftDpi192TheEditorOpensAtTwiceTheSizeSharpAndDragsAsAtOne)
 {
     hostkit::PluginInstance& instance = NewInstance();
@@ -232,6 +233,12 @@ TEST_F(Vst2EditorScale, AtXftDpi192TheEditorOpensAtTwiceTheSizeSharpAndDragsAsAt
     testing_support::DragLoGainKnob(display, parents[0], [this](int ms) { IdleFor(ms); }, 2.0);
     EXPECT_EQ(instance.ParameterDisplay(kLoGainIndex), "6.10");
     EXPECT_TRUE(SizeRequests(instance).empty()) << "the editor opened at its size; nothing to ask";
+
+    // The desktop's scale changes while the editor is open: it follows within a second.
+    SetResources("Xft.dpi:\t144\n");
+    IdleFor(1200);
+    EXPECT_EQ(WindowSize(), (Size{1335, 825}));
+    EXPECT_EQ(SizeRequests(instance), (std::vector<Size>{{1335, 825}}));
 }
 
 // The host's scale through the vendor-specific call comes before the desktop's; sent while
