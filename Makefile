@@ -97,7 +97,7 @@ fuzz: deps
 	done
 
 bench: build
-	$(BUILD_DIR)/bench/tolvanger_bench
+	$(call WITH_DISPLAY,$(BUILD_DIR)) $(BUILD_DIR)/bench/tolvanger_bench
 
 include mk/demo.mk
 include mk/deb.mk

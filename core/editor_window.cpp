@@ -38,8 +38,8 @@ private:
 
 } // namespace
 
-EditorWindow::EditorWindow(TVexl& effect, std::uintptr_t parent)
-    : effect_(effect), frame_(std::make_unique<gui::Frame>(parent, kWidth, kHeight, std::make_unique<EditorView>(effect)))
+EditorWindow::EditorWindow(TVexl& effect, std::uintptr_t parent, double hostScale)
+    : effect_(effect), frame_(std::make_unique<EditorFrame>(parent, std::make_unique<EditorView>(effect), hostScale))
 {
 }
 
@@ -51,14 +51,29 @@ void EditorWindow::Idle()
     frame_->Idle();
 }
 
+void EditorWindow::SetHostScale(double scale) { frame_->SetHostScale(scale); }
+
+void EditorWindow::SetResizeRequest(std::function<void(int width, int height)> request)
+{
+    frame_->SetResizeRequest(std::move(request));
+}
+
+double EditorWindow::Scale() const { return frame_->Scale(); }
+
 bool EditorWindow::Redraw()
 {
-    frame_->Invalidate();
+    frame_->Frame().Invalidate();
     return true;
 }
 
-bool EditorWindow::HasWindow() const { return frame_->HasWindow(); }
+bool EditorWindow::HasWindow() const { return frame_->Frame().HasWindow(); }
 
-std::uintptr_t EditorWindow::WindowId() const { return frame_->WindowId(); }
+std::uintptr_t EditorWindow::WindowId() const { return frame_->Frame().WindowId(); }
 
-int EditorWindow::ConnectionFd() const { return frame_->ConnectionFd(); }
+int EditorWindow::ConnectionFd() const { return frame_->Frame().ConnectionFd(); }
+
+int EditorWindow::Width() const { return frame_->PixelWidth(); }
+
+int EditorWindow::Height() const { return frame_->PixelHeight(); }
+
+gui::Frame* EditorWindow::Frame() const { return &frame_->Frame(); }

@@ -3,12 +3,15 @@
 // id or an HWND) with one view that paints by running the effect's drawing section and
 // hands mouse events to the runtime. The editor's own edits reach the host through the
 // effect's HostInterface (BeginEdit, PerformEdit, EndEdit), which the drawing section
-// calls. Thread: the host's GUI thread, the one that made the window.
+// calls. The window has the editor's scale (core/editor_frame.h); the drawing section keeps
+// working in kWidth by kHeight editor units. Thread: the host's GUI thread, the one that made
+// the window.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
-#include "effect/editor_layout.h"
+#include "core/editor_frame.h"
 
 class TVexl;
 namespace gui {
@@ -17,19 +20,28 @@ class Frame;
 
 class EditorWindow {
 public:
-    static constexpr int kWidth = kEditorWidth;
-    static constexpr int kHeight = kEditorHeight;
+    // The editor's size in its own units.
+    static constexpr int kWidth = EditorFrame::kWidth;
+    static constexpr int kHeight = EditorFrame::kHeight;
 
-    // Opens the window in `parent`. With no usable parent (or no display) the window has no
-    // frame window: HasWindow() is false and every call is harmless.
-    EditorWindow(TVexl& effect, std::uintptr_t parent);
+    // Opens the window in `parent` at the scale chosen with the host's (0: the host gave
+    // none). With no usable parent (or no display) the window has no frame window:
+    // HasWindow() is false and every call is harmless.
+    EditorWindow(TVexl& effect, std::uintptr_t parent, double hostScale = 0);
     ~EditorWindow();
     EditorWindow(const EditorWindow&) = delete;
     EditorWindow& operator=(const EditorWindow&) = delete;
 
-    // The redraw timer, then the window's pending events and paints. Call it often (30 times
-    // a second or more): from the host's idle, a timer or the host's run loop.
+    // The redraw timer, then the window's pending events and paints, and a scale the user
+    // chose meanwhile. Call it often (30 times a second or more): from the host's idle, a
+    // timer or the host's run loop.
     void Idle();
+    // The host's scale (0: none); a new one resizes the window and asks for the new size.
+    void SetHostScale(double scale);
+    // Where the window's new size in pixels goes when the scale changes while it is open:
+    // the format asks its host to resize.
+    void SetResizeRequest(std::function<void(int width, int height)> request);
+    double Scale() const;
     // Asks for a repaint on the next Idle(). Any thread.
     bool Redraw();
     bool HasWindow() const;
@@ -38,11 +50,12 @@ public:
     // The X connection's file descriptor on Linux, for hosts that watch it on their own
     // run loop; -1 where there is none.
     int ConnectionFd() const;
-    int Width() const { return kWidth; }
-    int Height() const { return kHeight; }
-    gui::Frame* Frame() const { return frame_.get(); }
+    // The window's size in pixels, at the scale.
+    int Width() const;
+    int Height() const;
+    gui::Frame* Frame() const;
 
 private:
     TVexl& effect_;
-    std::unique_ptr<gui::Frame> frame_;
+    std::unique_ptr<EditorFrame> frame_;
 };

@@ -11,8 +11,10 @@ namespace gui {
 class Bitmap;
 class Font;
 
-// Drawing on a surface in pixel units: a window while it paints, or an image in memory
-// (OffscreenContext). A new context starts with antialiasing off, a 1-pixel opaque black pen,
+// Drawing on a surface in view units: a window while it paints, or an image in memory
+// (OffscreenContext). A surface has a scale, the pixels per unit (1 on a 96-dpi screen): every
+// operation lands on the surface's own pixel grid, and text is laid out at the scaled size, so
+// a scaled surface is sharp rather than magnified. A new context starts with antialiasing off, a 1-pixel opaque black pen,
 // opaque black fill and text colours and no font. An operation given a coordinate that is not
 // finite draws nothing.
 // Thread: one thread at a time, the one that paints with it (the GUI thread for a window).
@@ -62,10 +64,14 @@ public:
     void DrawTextInRect(std::string_view utf8, double x1, double y1, double x2, double y2, int align);
 
     // Copies the bitmap's area that starts at (sourceX, sourceY) and has the box's size 1:1
-    // into the box, composited by the bitmap's alpha. All coordinates are truncated toward 0;
-    // a box without area draws nothing. False only for a missing bitmap.
+    // into the box, composited by the bitmap's alpha, both in units (a bitmap of the surface's
+    // scale lands pixel for pixel). All coordinates are truncated toward 0; a box without area
+    // draws nothing. False only for a missing bitmap.
     bool DrawBitmap(const Bitmap* bitmap, double x1, double y1, double x2, double y2, double sourceX, double sourceY);
 
+    // Pixels per unit, 1 or more.
+    double Scale() const;
+    // The surface's size in pixels.
     int Width() const;
     int Height() const;
     // The pixel at (x, y) with alpha undone; transparent black outside the surface or when the

@@ -16,11 +16,14 @@ namespace gui {
 // display), the frame has no window: nothing is painted and every call is harmless. Errors of
 // the window system never end the process: a frame that loses its window (the parent destroyed,
 // the connection lost) just has none.
+// The view works in units; the window has the view's size times the frame's scale in pixels,
+// the view paints through a context of that scale, and mouse positions reach it in units.
 // Thread: the GUI thread, the one that made the frame, except where a call says otherwise.
 class Frame {
 public:
-    // `nativeParent`: the host's window, an X11 Window id or an HWND.
-    Frame(std::uintptr_t nativeParent, int width, int height, std::unique_ptr<View> view);
+    // `nativeParent`: the host's window, an X11 Window id or an HWND. `width` and `height` in
+    // units; `scale` in pixels per unit (below 1 or not finite counts as 1).
+    Frame(std::uintptr_t nativeParent, int width, int height, std::unique_ptr<View> view, double scale = 1.0);
     // Closes the window, then destroys the view.
     ~Frame();
     Frame(const Frame&) = delete;
@@ -36,9 +39,17 @@ public:
     bool KeyDown(const Key& key);
     bool KeyUp(const Key& key);
 
+    // Gives the window the size of the new scale and repaints it at once.
+    void SetScale(double scale);
+    double Scale() const { return scale_; }
+
     View& GetView() { return *view_; }
+    // The view's size in units.
     int Width() const { return width_; }
     int Height() const { return height_; }
+    // The window's size in pixels.
+    int PixelWidth() const;
+    int PixelHeight() const;
     // False when the frame never got a window, or lost it.
     bool HasWindow() const;
     // The child window's id (X11 Window or HWND), 0 without window.
@@ -56,6 +67,7 @@ private:
     std::unique_ptr<View> view_;
     int width_;
     int height_;
+    double scale_;
     std::atomic<bool> invalid_{false};
     std::unique_ptr<Native> native_;
 };

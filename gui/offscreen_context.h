@@ -12,8 +12,8 @@ namespace gui {
 // Needs no display. Thread: as DrawContext.
 class OffscreenContext : public DrawContext {
 public:
-    // Sizes below 0 count as 0.
-    OffscreenContext(int width, int height);
+    // Sizes in units, below 0 counting as 0; the image has round(size * scale) pixels.
+    OffscreenContext(int width, int height, double scale = 1.0);
 
     // The pixel at (x, y) as 0xAARRGGBB (alpha always 255 in this opaque image); 0 outside.
     std::uint32_t ReadArgb(int x, int y) const;

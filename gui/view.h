@@ -31,6 +31,10 @@ public:
         return false;
     }
 
+    // The desktop's scale for the window may have changed (on Windows: the host's window went
+    // to a monitor of another resolution).
+    virtual void OnDesktopScaleChanged() {}
+
     virtual bool OnKeyDown(const Key& key) = 0;
     virtual bool OnKeyUp(const Key& key) = 0;
 };

@@ -300,6 +300,8 @@ intptr_t AudioEffectX::dispatcher(int32_t opcode, int32_t index, intptr_t value,
     case effEditKeyUp:
         if (editor) return editor->onKeyUp(index, static_cast<int32_t>(value), ModifiersFrom(opt)) ? 1 : 0;
         return 0;
+    case effVendorSpecific:
+        return vendorSpecific(index, value, ptr, opt);
     case effSetEditKnobMode:
         if (editor) return editor->setKnobMode(static_cast<int32_t>(value)) ? 1 : 0;
         return 0;

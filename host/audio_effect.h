@@ -128,6 +128,7 @@ public:
     virtual int32_t getGetTailSize() { return 0; }
     virtual int32_t getCurrentMidiProgram(int32_t /*channel*/, void* /*programName*/) { return -1; }
     virtual intptr_t getVstVersion() { return 2400; }
+    virtual intptr_t vendorSpecific(int32_t /*index*/, intptr_t /*value*/, void* /*ptr*/, float /*opt*/) { return 0; }
 
     intptr_t hostVersion();
     intptr_t callHost(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr, float opt = 0.0f);

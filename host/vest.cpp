@@ -1,6 +1,9 @@
 #include "host/vest.h"
 
+#include <cmath>
 #include <cstring>
+
+#include "host/vest_editor.h"
 
 CVeST::CVeST(TVexl* effectObject, const VeSTCallbackTable& callbacks, audioMasterCallback master, int32_t programs,
              int32_t params)
@@ -141,4 +144,15 @@ int32_t CVeST::canDo(char* text)
     // A terminated comparison: a short host text is never read past its end.
     if (text && std::strcmp(text, "receiveVstMidiEvent") == 0) return 1;
     return -1;
+}
+
+intptr_t CVeST::vendorSpecific(int32_t index, intptr_t value, void*, float opt)
+{
+    constexpr int32_t kContentScale = FourCharCode('A', 'e', 'C', 's');
+    const bool scale = index == kContentScale || (index == FourCharCode('P', 'r', 'e', 'S') && value == kContentScale);
+    if (!scale || !std::isfinite(opt) || opt <= 0.0f) return 0;
+    auto* editor = dynamic_cast<CVeSTEditor*>(getEditor());
+    if (!editor) return 0;
+    editor->SetHostScale(opt);
+    return 1;
 }

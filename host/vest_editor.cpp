@@ -2,16 +2,37 @@
 
 #include <cstdint>
 
+#include "core/editor_frame.h"
 #include "gui/frame.h"
 #include "host/vest.h"
 #include "host/vest_view.h"
 
 CVeSTEditor::CVeSTEditor(CVeST* host, int w, int h) : AEffEditor(host), hostObject(host), width(w), height(h)
 {
-    rect_ = ERect{0, 0, static_cast<int16_t>(height), static_cast<int16_t>(width)};
+    SetRect(width, height);
 }
 
 CVeSTEditor::~CVeSTEditor() { close(); }
+
+void CVeSTEditor::SetRect(int pixelWidth, int pixelHeight)
+{
+    rect_ = ERect{0, 0, static_cast<int16_t>(pixelHeight), static_cast<int16_t>(pixelWidth)};
+}
+
+bool CVeSTEditor::getRect(ERect** rect)
+{
+    if (!rect) return false;
+    if (frame_) {
+        SetRect(frame_->PixelWidth(), frame_->PixelHeight());
+    } else {
+        int pixelWidth = 0;
+        int pixelHeight = 0;
+        EditorFrame::OpeningSize(hostScale_, pixelWidth, pixelHeight);
+        SetRect(pixelWidth, pixelHeight);
+    }
+    *rect = &rect_;
+    return true;
+}
 
 bool CVeSTEditor::open(void* parentWindow)
 {
@@ -19,8 +40,12 @@ bool CVeSTEditor::open(void* parentWindow)
     close();
     auto view = std::make_unique<CVeSTView>(hostObject, width, height);
     CVeSTView* raw = view.get();
-    frame_ =
-        std::make_unique<gui::Frame>(reinterpret_cast<std::uintptr_t>(parentWindow), width, height, std::move(view));
+    frame_ = std::make_unique<EditorFrame>(reinterpret_cast<std::uintptr_t>(parentWindow), std::move(view), hostScale_);
+    frame_->SetResizeRequest([this](int w, int h) {
+        SetRect(w, h);
+        if (hostObject) hostObject->callHost(audioMasterSizeWindow, w, h);
+    });
+    SetRect(frame_->PixelWidth(), frame_->PixelHeight());
     view_ = raw;
     return true;
 }
@@ -38,6 +63,14 @@ void CVeSTEditor::idle()
     frame_->Idle();
 }
 
+void CVeSTEditor::SetHostScale(double scale)
+{
+    hostScale_ = scale;
+    if (frame_) frame_->SetHostScale(scale);
+}
+
+gui::Frame* CVeSTEditor::frame() const { return frame_ ? &frame_->Frame() : nullptr; }
+
 namespace {
 gui::Key HostKey(int32_t character, int32_t virtualKey, int32_t modifiers)
 {
@@ -51,17 +84,17 @@ gui::Key HostKey(int32_t character, int32_t virtualKey, int32_t modifiers)
 
 bool CVeSTEditor::onKeyDown(int32_t character, int32_t virtualKey, int32_t modifiers)
 {
-    return frame_ && frame_->KeyDown(HostKey(character, virtualKey, modifiers));
+    return frame_ && frame_->Frame().KeyDown(HostKey(character, virtualKey, modifiers));
 }
 
 bool CVeSTEditor::onKeyUp(int32_t character, int32_t virtualKey, int32_t modifiers)
 {
-    return frame_ && frame_->KeyUp(HostKey(character, virtualKey, modifiers));
+    return frame_ && frame_->Frame().KeyUp(HostKey(character, virtualKey, modifiers));
 }
 
 bool CVeSTEditor::Redraw()
 {
     if (!frame_ || !view_) return false;
-    frame_->Invalidate();
+    frame_->Frame().Invalidate();
     return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
-// The editor the host talks to: a fixed 890 by 550 child window whose whole surface the
-// effect's drawing section paints. Thread: the host's GUI thread.
+// The editor the host talks to: a child window of 890 by 550 editor units, at the editor's
+// scale (core/editor_frame.h), whose whole surface the effect's drawing section paints.
+// Thread: the host's GUI thread.
 
 #include <memory>
 
@@ -8,6 +9,7 @@
 
 class CVeST;
 class CVeSTView;
+class EditorFrame;
 namespace gui {
 class Frame;
 }
@@ -17,6 +19,8 @@ public:
     CVeSTEditor(CVeST* host, int width, int height);
     ~CVeSTEditor() override;
 
+    // The window's size in pixels at the scale it has, or would open with.
+    bool getRect(ERect** rect) override;
     // Makes the frame and its one view in the host's window (an X11 window id or an HWND).
     // Answers true also with no usable parent: then nothing is ever painted.
     bool open(void* parentWindow) override;
@@ -26,16 +30,23 @@ public:
     bool onKeyDown(int32_t character, int32_t virtualKey, int32_t modifiers) override;
     bool onKeyUp(int32_t character, int32_t virtualKey, int32_t modifiers) override;
 
+    // The host's scale (0: none); kept for the next open, applied at once to an open editor,
+    // which then asks the host for its new size.
+    void SetHostScale(double scale);
     // Asks the view to repaint its whole area; false with no view.
     bool Redraw();
-    gui::Frame* frame() const { return frame_.get(); }
+    gui::Frame* frame() const;
     CVeSTView* view() const { return view_; }
 
     CVeST* hostObject;
+    // The editor's size in its own units.
     int width;
     int height;
 
 private:
-    std::unique_ptr<gui::Frame> frame_;
+    void SetRect(int pixelWidth, int pixelHeight);
+
+    double hostScale_ = 0.0;
+    std::unique_ptr<EditorFrame> frame_;
     CVeSTView* view_ = nullptr;
 };

@@ -1,6 +1,9 @@
 #include "lv2/editor.h"
 
+#include <lv2/atom/atom.h>
 #include <lv2/instance-access/instance-access.h>
+#include <lv2/options/options.h>
+#include <lv2/urid/urid.h>
 
 #include <cstdint>
 #include <cstring>
@@ -33,6 +36,8 @@ public:
 
     void PortEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer);
     void Idle();
+    // Options the host changed; ui:scaleFactor rescales the editor.
+    void SetOptions(const LV2_Options_Option* options);
 
     // The host interface of the light effect: its edits are the user's, like the
     // processor's editor's.
@@ -59,10 +64,16 @@ private:
     static void Begin(void* target, uint32_t index);
     static void Change(void* target, uint32_t index, float value);
     static void End(void* target, uint32_t index);
+    // The window's new size in pixels, passed on to the host.
+    static void Resize(void* target, int width, int height);
+    // The host's scale among the options; 0 when they hold none.
+    double ScaleFactor(const LV2_Options_Option* options) const;
 
     LV2UI_Write_Function write_;
     LV2UI_Controller controller_;
     const LV2UI_Touch* touch_ = nullptr;
+    const LV2UI_Resize* resize_ = nullptr;
+    const LV2_URID_Map* map_ = nullptr;
     ProcessorAccess* access_ = nullptr;
     std::unique_ptr<Plugin> plugin_;
     std::unique_ptr<EditorWindow> window_;
@@ -83,13 +94,22 @@ Editor* Editor::Make(LV2UI_Write_Function write, LV2UI_Controller controller, co
     auto self = std::unique_ptr<Editor>(new Editor(write, controller));
     if (auto* touch = static_cast<const LV2UI_Touch*>(FindFeature(features, LV2_UI__touch)); touch && touch->touch)
         self->touch_ = touch;
+    if (auto* resize = static_cast<const LV2UI_Resize*>(FindFeature(features, LV2_UI__resize));
+        resize && resize->ui_resize)
+        self->resize_ = resize;
+    if (auto* map = static_cast<const LV2_URID_Map*>(FindFeature(features, LV2_URID__map)); map && map->map)
+        self->map_ = map;
+    const double hostScale =
+        self->ScaleFactor(static_cast<const LV2_Options_Option*>(FindFeature(features, LV2_OPTIONS__options)));
     const auto parentId = reinterpret_cast<std::uintptr_t>(parent);
 
     std::uintptr_t window = 0;
+    int width = 0;
+    int height = 0;
     auto* access = static_cast<ProcessorAccess*>(const_cast<void*>(FindFeature(features, LV2_INSTANCE_ACCESS_URI)));
     if (access && access->magic == ProcessorAccess::kMagic && access->openEditor) {
-        const EditSink sink{self.get(), &Editor::Begin, &Editor::Change, &Editor::End};
-        window = access->openEditor(access, parentId, &sink);
+        const EditSink sink{self.get(), &Editor::Begin, &Editor::Change, &Editor::End, &Editor::Resize};
+        window = access->openEditor(access, parentId, &sink, hostScale, &width, &height);
         if (window) self->access_ = access;
     }
     if (!window) {
@@ -98,22 +118,55 @@ Editor* Editor::Make(LV2UI_Write_Function write, LV2UI_Controller controller, co
         TVexlEffect& effect = self->plugin_->Effect();
         effect.InitEditor();
         effect.DoSlider();
-        self->window_ = std::make_unique<EditorWindow>(effect, parentId);
+        self->window_ = std::make_unique<EditorWindow>(effect, parentId, hostScale);
         if (!self->window_->HasWindow()) return nullptr;
+        self->window_->SetResizeRequest([editor = self.get()](int w, int h) { Resize(editor, w, h); });
         window = self->window_->WindowId();
+        width = self->window_->Width();
+        height = self->window_->Height();
     }
     *widget = reinterpret_cast<LV2UI_Widget>(window);
-    if (auto* resize = static_cast<const LV2UI_Resize*>(FindFeature(features, LV2_UI__resize));
-        resize && resize->ui_resize)
-        resize->ui_resize(resize->handle, EditorWindow::kWidth, EditorWindow::kHeight);
+    Resize(self.get(), width, height);
     return self.release();
+}
+
+double Editor::ScaleFactor(const LV2_Options_Option* options) const
+{
+    if (!options || !map_) return 0.0;
+    const LV2_URID scaleFactor = map_->map(map_->handle, LV2_UI__scaleFactor);
+    const LV2_URID atomFloat = map_->map(map_->handle, LV2_ATOM__Float);
+    for (; options->key != 0; ++options) {
+        if (options->key != scaleFactor || options->type != atomFloat || options->size != sizeof(float) ||
+            !options->value)
+            continue;
+        float scale = 0.0f;
+        std::memcpy(&scale, options->value, sizeof scale);
+        return scale > 0.0f ? scale : 0.0; // NaN too: not above 0
+    }
+    return 0.0;
+}
+
+void Editor::SetOptions(const LV2_Options_Option* options)
+{
+    const double scale = ScaleFactor(options);
+    if (scale <= 0.0) return;
+    if (access_ && access_->setEditorScale)
+        access_->setEditorScale(access_, scale);
+    else if (window_)
+        window_->SetHostScale(scale);
+}
+
+void Editor::Resize(void* target, int width, int height)
+{
+    auto* self = static_cast<Editor*>(target);
+    if (self->resize_ && width > 0 && height > 0) self->resize_->ui_resize(self->resize_->handle, width, height);
 }
 
 bool Editor::EditorSize(int32_t& width, int32_t& height)
 {
     if (!window_) return false;
-    width = window_->Width();
-    height = window_->Height();
+    width = EditorWindow::kWidth;
+    height = EditorWindow::kHeight;
     return true;
 }
 
@@ -196,9 +249,24 @@ int Idle(LV2UI_Handle ui)
 
 const LV2UI_Idle_Interface kIdleInterface = {Idle};
 
+// The host's options at any time: the editor reads ui:scaleFactor and has none to give.
+uint32_t GetOptions(LV2_Handle, LV2_Options_Option*) { return LV2_OPTIONS_ERR_UNKNOWN; }
+
+uint32_t SetOptions(LV2_Handle ui, const LV2_Options_Option* options)
+{
+    try {
+        if (ui) static_cast<Editor*>(ui)->SetOptions(options);
+    } catch (...) {
+    }
+    return LV2_OPTIONS_SUCCESS;
+}
+
+const LV2_Options_Interface kOptionsInterface = {GetOptions, SetOptions};
+
 const void* ExtensionData(const char* uri)
 {
     if (uri && std::strcmp(uri, LV2_UI__idleInterface) == 0) return &kIdleInterface;
+    if (uri && std::strcmp(uri, LV2_OPTIONS__interface) == 0) return &kOptionsInterface;
     return nullptr;
 }
 

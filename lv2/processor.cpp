@@ -70,13 +70,16 @@ private:
         ProcessorAccess::openEditor = &Processor::OpenEditor;
         ProcessorAccess::idleEditor = &Processor::IdleEditor;
         ProcessorAccess::closeEditor = &Processor::CloseEditor;
+        ProcessorAccess::setEditorScale = &Processor::SetEditorScale;
         ProcessorAccess::setValue = &Processor::SetValue;
         std::fill(std::begin(seen_), std::end(seen_), kNothingSeen);
     }
     void ReadOptions(const LV2_Options_Option* options);
     void ApplyControls();
     void WriteLatencyPort();
-    static uintptr_t OpenEditor(ProcessorAccess* self, uintptr_t parent, const EditSink* sink);
+    static uintptr_t OpenEditor(ProcessorAccess* self, uintptr_t parent, const EditSink* sink, double hostScale,
+                                int* width, int* height);
+    static void SetEditorScale(ProcessorAccess* self, double hostScale);
     static void IdleEditor(ProcessorAccess* self);
     static void CloseEditor(ProcessorAccess* self);
     static void SetValue(ProcessorAccess* self, uint32_t index, float value);
@@ -265,19 +268,25 @@ void Processor::EndEdit(int32_t index)
 bool Processor::EditorSize(int32_t& width, int32_t& height)
 {
     if (!editor_) return false;
-    width = editor_->Width();
-    height = editor_->Height();
+    width = EditorWindow::kWidth;
+    height = EditorWindow::kHeight;
     return true;
 }
 
-uintptr_t Processor::OpenEditor(ProcessorAccess* access, uintptr_t parent, const EditSink* sink)
+uintptr_t Processor::OpenEditor(ProcessorAccess* access, uintptr_t parent, const EditSink* sink, double hostScale,
+                                int* width, int* height)
 {
     auto* self = static_cast<Processor*>(access);
     try {
         self->editor_.reset();
         self->sink_ = sink ? *sink : EditSink{};
-        auto editor = std::make_unique<EditorWindow>(self->plugin_.Effect(), parent);
+        auto editor = std::make_unique<EditorWindow>(self->plugin_.Effect(), parent, hostScale);
         if (!editor->HasWindow()) return 0;
+        editor->SetResizeRequest([self](int w, int h) {
+            if (self->sink_.resize) self->sink_.resize(self->sink_.target, w, h);
+        });
+        if (width) *width = editor->Width();
+        if (height) *height = editor->Height();
         self->editor_ = std::move(editor);
         return self->editor_->WindowId();
     } catch (...) {
@@ -290,6 +299,15 @@ void Processor::IdleEditor(ProcessorAccess* access)
 {
     auto* self = static_cast<Processor*>(access);
     if (self->editor_) self->editor_->Idle();
+}
+
+void Processor::SetEditorScale(ProcessorAccess* access, double hostScale)
+{
+    auto* self = static_cast<Processor*>(access);
+    try {
+        if (self->editor_) self->editor_->SetHostScale(hostScale);
+    } catch (...) {
+    }
 }
 
 void Processor::CloseEditor(ProcessorAccess* access)

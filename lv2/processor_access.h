@@ -14,16 +14,22 @@ struct EditSink {
     void (*begin)(void* target, uint32_t index) = nullptr;
     void (*change)(void* target, uint32_t index, float value) = nullptr;
     void (*end)(void* target, uint32_t index) = nullptr;
+    // The editor's window took a new size in pixels (its scale changed): the host is asked for it.
+    void (*resize)(void* target, int width, int height) = nullptr;
 };
 
 struct ProcessorAccess {
     static constexpr uint32_t kMagic = 0x544C5041; // "TLPA"
 
     uint32_t magic = kMagic;
-    // Opens the processor's editor in `parent` (an X11 window id), its edits going to `sink`,
-    // which stays valid until closeEditor. Answers the editor's window id, 0 when none could
-    // be made; one editor at a time.
-    uintptr_t (*openEditor)(ProcessorAccess* self, uintptr_t parent, const EditSink* sink) = nullptr;
+    // Opens the processor's editor in `parent` (an X11 window id) at the scale chosen with the
+    // host's (0: the host gave none), its edits going to `sink`, which stays valid until
+    // closeEditor. Answers the editor's window id, 0 when none could be made; one editor at a
+    // time. The window's size in pixels is then in `width` and `height`.
+    uintptr_t (*openEditor)(ProcessorAccess* self, uintptr_t parent, const EditSink* sink, double hostScale,
+                            int* width, int* height) = nullptr;
+    // A new scale from the host for the open editor.
+    void (*setEditorScale)(ProcessorAccess* self, double hostScale) = nullptr;
     void (*idleEditor)(ProcessorAccess* self) = nullptr;
     void (*closeEditor)(ProcessorAccess* self) = nullptr;
     // A control value the host sent the editor, in the port's units.

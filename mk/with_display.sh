@@ -17,7 +17,7 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 mkfifo "$dir/ready"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dir/ready" >"${XVFB_LOG:-/dev/null}" 2>&1 &
+Xvfb -displayfd 3 -screen 0 1920x1200x24 -nolisten tcp 3>"$dir/ready" >"${XVFB_LOG:-/dev/null}" 2>&1 &
 server=$!
 # The pipe ends when Xvfb exits, so a server that cannot start leaves the number empty.
 read -r number <"$dir/ready" || number=

@@ -1,5 +1,6 @@
 #include "resources/embedded.h"
 
+#include "resources/picture_scales.h"
 #include "resources/resource_data.h"
 
 const EmbeddedResource* FindEmbeddedResource(int number) noexcept
@@ -9,6 +10,10 @@ const EmbeddedResource* FindEmbeddedResource(int number) noexcept
     static const EmbeddedResource resources[] = {
         {0, kBackgroundPng, kBackgroundPngSize},
         {1, kSliderKnobPng, kSliderKnobPngSize},
+        {ScaledResourceNumber(0, 2), kBackground2xPng, kBackground2xPngSize},
+        {ScaledResourceNumber(1, 2), kSliderKnob2xPng, kSliderKnob2xPngSize},
+        {ScaledResourceNumber(0, 3), kBackground3xPng, kBackground3xPngSize},
+        {ScaledResourceNumber(1, 3), kSliderKnob3xPng, kSliderKnob3xPngSize},
     };
     for (const EmbeddedResource& resource : resources)
         if (resource.number == number) return &resource;

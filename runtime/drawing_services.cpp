@@ -7,14 +7,37 @@
 #include "gui/bitmap.h"
 #include "gui/draw_context.h"
 #include "gui/font.h"
+#include "gui/scaled_picture.h"
 
+// A picture and where it came from, so that a surface of another scale gets the version
+// drawn for it: loaded for the scale of the surface at hand, and again when a surface of
+// another scale draws it.
 struct BitmapHolder {
     std::shared_ptr<const gui::Bitmap> bitmap;
+    int resource = -1;
+    std::string path;
+    double scale = 1.0;
+
+    bool Load(double forScale)
+    {
+        auto loaded = resource >= 0 ? gui::PictureResource(resource, forScale) : gui::PictureFile(path, forScale);
+        scale = forScale;
+        if (!loaded || loaded->Width() <= 0 || loaded->Height() <= 0) return false;
+        bitmap = std::move(loaded);
+        return true;
+    }
 };
 
 namespace {
 
 gui::DrawContext* Context(HostInterface* host) { return host ? host->drawContext : nullptr; }
+
+// Pictures are loaded for the surface being painted; outside a paint, for scale 1.
+double SurfaceScale(HostInterface* host)
+{
+    const gui::DrawContext* context = Context(host);
+    return context ? context->Scale() : 1.0;
+}
 
 bool SameFamily(const std::string& a, const std::string& b)
 {
@@ -135,21 +158,15 @@ void DestroyBitmapHolder(BitmapHolder* holder) { delete holder; }
 int32_t LoadBitmapResource(HostInterface* host, BitmapHolder* holder, int32_t number)
 {
     if (!host || !holder) return 0;
-    holder->bitmap.reset();
-    auto bitmap = gui::Bitmap::FromResource(number);
-    if (!bitmap || bitmap->Width() <= 0 || bitmap->Height() <= 0) return 0;
-    holder->bitmap = std::move(bitmap);
-    return 1;
+    *holder = BitmapHolder{nullptr, number, {}, 1.0};
+    return holder->Load(SurfaceScale(host)) ? 1 : 0;
 }
 
 int32_t LoadBitmapFile(HostInterface* host, BitmapHolder* holder, const std::string& path)
 {
     if (!host || !holder) return 0;
-    holder->bitmap.reset();
-    auto bitmap = gui::Bitmap::FromPngFile(path);
-    if (!bitmap || bitmap->Width() <= 0 || bitmap->Height() <= 0) return 0;
-    holder->bitmap = std::move(bitmap);
-    return 1;
+    *holder = BitmapHolder{nullptr, -1, path, 1.0};
+    return holder->Load(SurfaceScale(host)) ? 1 : 0;
 }
 
 double BitmapWidth(HostInterface* host, BitmapHolder* holder)
@@ -167,6 +184,8 @@ int32_t DrawBitmap(HostInterface* host, BitmapHolder* holder, double x1, double 
 {
     gui::DrawContext* context = Context(host);
     if (!context || !holder || !holder->bitmap) return 0;
+    // A failed load keeps the picture there was, smoothed to the new scale by the drawing.
+    if (holder->scale != context->Scale()) holder->Load(context->Scale());
     return context->DrawBitmap(holder->bitmap.get(), x1, y1, x2, y2, sourceX, sourceY) ? 1 : 0;
 }
 

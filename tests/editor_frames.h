@@ -19,7 +19,8 @@ namespace testing_support {
 
 class EditorFrames {
 public:
-    EditorFrames()
+    // Both surfaces at `scale` pixels per editor unit.
+    explicit EditorFrames(double scale = 1.0) : screen(890, 550, scale), reference(890, 550, scale)
     {
         (void)kTestLogFile;
         p.Dispatch(effOpen);
@@ -88,8 +89,8 @@ public:
     bool Differs(int x, int y) const { return screen.ReadArgb(x, y) != reference.ReadArgb(x, y); }
 
     HostedEffect<TVexlEffect> p;
-    gui::OffscreenContext screen{890, 550};
-    gui::OffscreenContext reference{890, 550};
+    gui::OffscreenContext screen;
+    gui::OffscreenContext reference;
 };
 
 // Text drawn the way a value text or a letter is: in the font of the given slot settings,

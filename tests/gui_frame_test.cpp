@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "gui/draw_context.h"
@@ -336,6 +337,45 @@ TEST_F(FrameInput, ADragKeepsReportingMovesOutsideTheWindowUntilTheRelease)
     EXPECT_EQ(record.mouse[up].y, -10);
     EXPECT_NE(record.mouse[up].buttons & gui::kLeftButton, 0);
     EXPECT_EQ(record.mouse.size(), up + 1);
+    EXPECT_EQ(g_testErrors, 0);
+}
+
+// A frame of scale 2 has a window of twice the view's size, the view's drawing lands on the
+// finer grid, and positions reach the view in its units; a new scale resizes the window.
+TEST_F(FrameInput, AScaledFrameHasTheScaledSizeAndReportsPositionsInUnits)
+{
+    Record record;
+    gui::Frame frame(parent_, kWidth, kHeight, ViewOf(record), 2.0);
+    ASSERT_TRUE(IdleUntil(frame, [&] { return record.draws > 0; }));
+    const auto window = static_cast<Window>(frame.WindowId());
+    const auto size = [&] {
+        XWindowAttributes attributes{};
+        XGetWindowAttributes(display_, window, &attributes);
+        return std::pair(attributes.width, attributes.height);
+    };
+    EXPECT_EQ(size(), std::pair(2 * kWidth, 2 * kHeight));
+    // The view's red box, (10, 10) to (30, 20) in units.
+    EXPECT_EQ(WindowPixel(window, 20, 20), 0xFF0000u);
+    EXPECT_EQ(WindowPixel(window, 59, 39), 0xFF0000u);
+    EXPECT_EQ(WindowPixel(window, 60, 39), 0x0000FFu);
+
+    MoveTo(kParentX + 50, kParentY + 30);
+    Button(1, true);
+    Button(1, false);
+    ASSERT_TRUE(IdleUntil(frame, [&] { return Saw(record, MouseEvent::kUp); }));
+    EXPECT_EQ(record.mouse.back().x, 25);
+    EXPECT_EQ(record.mouse.back().y, 15);
+
+    frame.SetScale(1.5);
+    EXPECT_EQ(size(), std::pair(180, 120));
+    EXPECT_EQ(frame.PixelWidth(), 180);
+    record.mouse.clear();
+    MoveTo(kParentX + 30, kParentY + 45);
+    Button(1, true);
+    Button(1, false);
+    ASSERT_TRUE(IdleUntil(frame, [&] { return Saw(record, MouseEvent::kUp); }));
+    EXPECT_EQ(record.mouse.back().x, 20);
+    EXPECT_EQ(record.mouse.back().y, 30);
     EXPECT_EQ(g_testErrors, 0);
 }
 

@@ -9,7 +9,9 @@
 #include <X11/Xutil.h>
 #include <cairo.h>
 #include <lilv/lilv.h>
+#include <lv2/atom/atom.h>
 #include <lv2/instance-access/instance-access.h>
+#include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
 #include <suil/suil.h>
 #ifdef TOLVANGER_HAVE_XTST
@@ -67,15 +69,25 @@ private:
     std::shared_ptr<const gui::Bitmap> bitmap_;
 };
 
+struct Size {
+    int width, height;
+    bool operator==(const Size&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Size& size) { return out << size.width << "x" << size.height; }
+
 class Lv2Editor : public ::testing::Test {
 protected:
+    // `hostScale`: the ui:scaleFactor the host offers in its options; 0 for none.
+    explicit Lv2Editor(float hostScale = 0.0f) : hostScale_(hostScale) {}
+
     void SetUp() override
     {
         testing_support::OpenWindowTestDisplay(turn, display);
         if (!display) return;
         int eventBase = 0, errorBase = 0, major = 0, minor = 0;
         ASSERT_TRUE(XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor));
-        parent = XCreateSimpleWindow(display, DefaultRootWindow(display), 70, 70, 890, 550, 0, 0, 0);
+        parent = XCreateSimpleWindow(display, DefaultRootWindow(display), 70, 70, 1780, 1100, 0, 0, 0);
         XMapWindow(display, parent);
         XSync(display, False);
 
@@ -103,8 +115,18 @@ protected:
         idleFeature = {LV2_UI__idleInterface, nullptr};
         touch = {this, &Lv2Editor::Touch};
         touchFeature = {LV2_UI__touch, &touch};
-        const LV2_Feature* features[] = {&parentFeature, &idleFeature, &touchFeature, urids.MapFeature(),
-                                         InstanceAccess() ? &accessFeature : nullptr, nullptr};
+        resize = {this, &Lv2Editor::Resize};
+        resizeFeature = {LV2_UI__resize, &resize};
+        options[0] = ScaleOption(&hostScale_);
+        optionsFeature = {LV2_OPTIONS__options, options};
+        const LV2_Feature* features[] = {&parentFeature,
+                                         &idleFeature,
+                                         &touchFeature,
+                                         &resizeFeature,
+                                         urids.MapFeature(),
+                                         InstanceAccess() ? &accessFeature : nullptr,
+                                         hostScale_ > 0 ? &optionsFeature : nullptr,
+                                         nullptr};
         editor = suil_instance_new(host, this, LV2_UI__X11UI, lv2_uris::kPlugin, lv2_uris::kEditor, LV2_UI__X11UI,
                                    bundlePath, binaryPath, features);
         lilv_free(bundlePath);
@@ -140,6 +162,25 @@ protected:
         self->writes.push_back({port, value});
         // The host takes the value into its port, where the processor finds it.
         if (port < lv2_ports::kParameterCount) self->processor->controls[port] = value;
+    }
+
+    static int Resize(LV2UI_Feature_Handle handle, int width, int height)
+    {
+        static_cast<Lv2Editor*>(handle)->resizes.push_back({width, height});
+        return 0;
+    }
+
+    LV2_Options_Option ScaleOption(const float* scale)
+    {
+        return {LV2_OPTIONS_INSTANCE, 0, urids.Id(LV2_UI__scaleFactor), sizeof(float), urids.Id(LV2_ATOM__Float),
+                scale};
+    }
+
+    Size WindowSize()
+    {
+        XWindowAttributes attributes{};
+        if (!XGetWindowAttributes(display, window, &attributes)) return {0, 0};
+        return {attributes.width, attributes.height};
     }
 
     // A touch, with the number of port writes before it.
@@ -191,10 +232,14 @@ protected:
     SuilInstance* editor = nullptr;
     const LV2UI_Idle_Interface* idle = nullptr;
     Window window = 0;
-    LV2_Feature parentFeature{}, accessFeature{}, idleFeature{}, touchFeature{};
+    LV2_Feature parentFeature{}, accessFeature{}, idleFeature{}, touchFeature{}, resizeFeature{}, optionsFeature{};
     LV2UI_Touch touch{};
+    LV2UI_Resize resize{};
+    float hostScale_;
+    LV2_Options_Option options[2] = {};
     std::vector<PortWrite> writes;
     std::vector<TouchCall> touches;
+    std::vector<Size> resizes;
 };
 
 TEST_F(Lv2Editor, PaintsTheSkinAndTheProcessorsMeters)
@@ -257,6 +302,34 @@ TEST_F(Lv2EditorOnItsOwn, DragWritesThePortInsideATouch)
     EXPECT_EQ(touches, (std::vector<TouchCall>{{kLoGainPort, true, 0}, {kLoGainPort, false, writes.size()}}));
     // The processor took the value from its port.
     EXPECT_FLOAT_EQ(processor->controls[kLoGainPort], 6.1f);
+}
+
+class Lv2ScaledEditor : public Lv2Editor {
+protected:
+    Lv2ScaledEditor() : Lv2Editor(2.0f) {}
+};
+
+// The host's ui:scaleFactor sets the editor's scale; a drag of so many editor units moves a
+// knob as far as at 1; a new factor through the options interface resizes the editor, and
+// the host is asked for the new size.
+TEST_F(Lv2ScaledEditor, OpensAtTheHostsScaleFactorAndFollowsItsChanges)
+{
+    EXPECT_EQ(WindowSize(), (Size{1780, 1100}));
+    EXPECT_EQ(resizes, (std::vector<Size>{{1780, 1100}}));
+    IdleFor(200);
+    testing_support::DragLoGainKnob(display, window, [this](int ms) { IdleFor(ms); }, 2.0);
+    ASSERT_FALSE(writes.empty());
+    EXPECT_FLOAT_EQ(writes.back().value, 6.1f);
+
+    const auto* optionsInterface =
+        static_cast<const LV2_Options_Interface*>(suil_instance_extension_data(editor, LV2_OPTIONS__interface));
+    ASSERT_TRUE(optionsInterface && optionsInterface->set);
+    const float newScale = 1.5f;
+    const LV2_Options_Option change[] = {ScaleOption(&newScale), {}};
+    EXPECT_EQ(optionsInterface->set(suil_instance_get_handle(editor), change), uint32_t{LV2_OPTIONS_SUCCESS});
+    XSync(display, False);
+    EXPECT_EQ(WindowSize(), (Size{1335, 825}));
+    EXPECT_EQ(resizes, (std::vector<Size>{{1780, 1100}, {1335, 825}}));
 }
 
 #endif

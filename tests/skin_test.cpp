@@ -1,6 +1,7 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <sstream>
@@ -9,6 +10,8 @@
 
 #include "effect/editor_layout.h"
 #include "resources/embedded.h"
+#include "resources/picture_scales.h"
+#include "tests/scaled_picture_checks.h"
 #include "tools/skin/caption_text.h"
 #include "tools/skin/skin_layout.h"
 
@@ -148,10 +151,46 @@ TEST(EmbeddedSkin, KnobIsA32By15PngWithAlpha)
     EXPECT_EQ(knob.Format(), CAIRO_FORMAT_ARGB32);
 }
 
-TEST(EmbeddedSkin, OnlyResourcesZeroAndOneExist)
+TEST(EmbeddedSkin, OnlyTheTwoPicturesAtTheirThreeScalesExist)
 {
     EXPECT_EQ(FindEmbeddedResource(-1), nullptr);
     EXPECT_EQ(FindEmbeddedResource(2), nullptr);
+    EXPECT_EQ(FindEmbeddedResource(ScaledResourceNumber(2, 2)), nullptr);
+    for (const int scale : kPictureScales)
+        for (const int number : {0, 1})
+            EXPECT_NE(FindEmbeddedResource(ScaledResourceNumber(number, scale)), nullptr) << number << " at " << scale;
+}
+
+// Each scaled picture is the same picture drawn on a finer grid: reduced, it matches the
+// picture at 1; and where that one has an edge (text, frames, ticks), the finer one has
+// detail of its own instead of a magnified pixel.
+TEST(ScaledSkin, MatchesThePictureAtOneAndIsSharp)
+{
+    for (const int number : {0, 1}) {
+        const Picture small(number);
+        ASSERT_TRUE(small.Decoded());
+        const auto smallPixel = [&](int x, int y) {
+            return small.Pixel(std::min(x, small.Width() - 1), std::min(y, small.Height() - 1)) & 0xFFFFFFu;
+        };
+        for (const int k : {2, 3}) {
+            const Picture large(ScaledResourceNumber(number, k));
+            ASSERT_TRUE(large.Decoded());
+            ASSERT_EQ(large.Width(), k * small.Width());
+            ASSERT_EQ(large.Height(), k * small.Height());
+            EXPECT_EQ(large.Format(), small.Format());
+            const auto largePixel = [&](int x, int y) {
+                return large.Pixel(std::min(x, large.Width() - 1), std::min(y, large.Height() - 1)) & 0xFFFFFFu;
+            };
+            const testing_support::UnitBox whole{0, 0, small.Width(), small.Height()};
+            EXPECT_LT(testing_support::ReducedDifference(largePixel, smallPixel, k, whole), 4.0)
+                << "picture " << number << " at " << k;
+            if (number == 0) {
+                // The header's texts: product name, tag line and vendor.
+                EXPECT_GT(testing_support::SharpShare(largePixel, smallPixel, k, {14, 4, 870, 24}), 0.5)
+                    << "background at " << k;
+            }
+        }
+    }
 }
 
 // The widget centres the pointer 13 pixels into the knob, so the handle fills the first 26

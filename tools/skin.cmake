@@ -15,16 +15,21 @@ target_link_libraries(tolvanger_skin PRIVATE PkgConfig::CAIRO)
 set(TOLVANGER_SKIN_DIR ${CMAKE_BINARY_DIR}/tolvanger_gfx)
 set(TOLVANGER_SKIN_BACKGROUND ${TOLVANGER_SKIN_DIR}/bg.png)
 set(TOLVANGER_SKIN_KNOB ${TOLVANGER_SKIN_DIR}/sliderknob.png)
+# The same pictures for scaled screens (resources/picture_scales.h).
+set(TOLVANGER_SKIN_SCALED)
+foreach(scale 2 3)
+  list(APPEND TOLVANGER_SKIN_SCALED ${TOLVANGER_SKIN_DIR}/bg@${scale}x.png ${TOLVANGER_SKIN_DIR}/sliderknob@${scale}x.png)
+endforeach()
 
 # The font library keeps caches until exit, which a sanitizer build would report as leaks.
 add_custom_command(
-  OUTPUT ${TOLVANGER_SKIN_BACKGROUND} ${TOLVANGER_SKIN_KNOB}
+  OUTPUT ${TOLVANGER_SKIN_BACKGROUND} ${TOLVANGER_SKIN_KNOB} ${TOLVANGER_SKIN_SCALED}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${TOLVANGER_SKIN_DIR}
   COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0 $<TARGET_FILE:tolvanger_skin> ${TOLVANGER_SKIN_DIR}
   DEPENDS tolvanger_skin
   COMMENT "Drawing the editor skin"
   VERBATIM)
 add_custom_target(tolvanger_skin_pictures ALL
-  DEPENDS ${TOLVANGER_SKIN_BACKGROUND} ${TOLVANGER_SKIN_KNOB})
+  DEPENDS ${TOLVANGER_SKIN_BACKGROUND} ${TOLVANGER_SKIN_KNOB} ${TOLVANGER_SKIN_SCALED})
 
-install(FILES ${TOLVANGER_SKIN_BACKGROUND} ${TOLVANGER_SKIN_KNOB} DESTINATION tolvanger_gfx COMPONENT vst)
+install(FILES ${TOLVANGER_SKIN_BACKGROUND} ${TOLVANGER_SKIN_KNOB} ${TOLVANGER_SKIN_SCALED} DESTINATION tolvanger_gfx COMPONENT vst)

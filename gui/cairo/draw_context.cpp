@@ -35,6 +35,7 @@ void DrawContext::ResetState()
     cairo_t* cr = native_->cr;
     cairo_reset_clip(cr);
     cairo_identity_matrix(cr);
+    if (native_->scale != 1.0) cairo_scale(cr, native_->scale, native_->scale);
     cairo_new_path(cr);
     cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
     cairo_set_line_width(cr, 1.0);
@@ -50,7 +51,20 @@ void DrawContext::SetAntialias(bool on)
     cairo_set_antialias(native_->cr, on ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
 }
 
-double DrawContext::MeasureText(std::string_view utf8) const { return font_ ? font_->MeasureText(utf8) : -1; }
+double DrawContext::MeasureText(std::string_view utf8) const
+{
+    if (!font_) return -1;
+    if (native_->scale == 1.0) return font_->MeasureText(utf8);
+    cairo_scaled_font_t* scaled = cairo::ScaledFont(*font_, native_->scale);
+    if (scaled == nullptr) return -1;
+    const std::string text = cairo::ValidUtf8(utf8);
+    cairo_text_extents_t extents{};
+    if (!text.empty()) cairo_scaled_font_text_extents(scaled, text.c_str(), &extents);
+    cairo_scaled_font_destroy(scaled);
+    return extents.x_advance;
+}
+
+double DrawContext::Scale() const { return native_->scale; }
 
 void DrawContext::DrawRectangle(double x1, double y1, double x2, double y2, int style)
 {
@@ -64,11 +78,17 @@ void DrawContext::DrawRectangle(double x1, double y1, double x2, double y2, int 
         cairo_fill(cr);
     }
     if (style != kFilled && width >= 1 && height >= 1) {
-        // The pen's centre runs half a pixel inside the fill's edge, so the 1-pixel line
-        // covers exactly the fill's outermost pixels.
-        cairo_rectangle(cr, left + 0.5, top + 0.5, width - 1, height - 1);
+        // The pen is a whole number of surface pixels, one unit or the nearest to it; its
+        // centre runs half a pen inside the fill's edge, so the line covers exactly the fill's
+        // outermost pixels.
+        const double scale = native_->scale;
+        const double pen = std::max(1.0, std::round(scale)) / scale;
+        cairo_save(cr);
+        cairo_set_line_width(cr, pen);
+        cairo_rectangle(cr, left + 0.5 * pen, top + 0.5 * pen, width - pen, height - pen);
         SetSource(cr, frameColour_);
         cairo_stroke(cr);
+        cairo_restore(cr);
     }
 }
 
@@ -77,10 +97,15 @@ void DrawContext::DrawTextInRect(std::string_view utf8, double x1, double y1, do
     cairo_t* cr = native_->cr;
     if (!font_ || !font_->IsUsable() || !Finite({x1, y1, x2, y2}) || x2 < x1 || y2 < y1) return;
     x1 = Limit(x1), y1 = Limit(y1), x2 = Limit(x2), y2 = Limit(y2);
+    const double scale = native_->scale;
+    cairo_scaled_font_t* scaled = cairo::ScaledFont(*font_, scale);
+    if (scaled == nullptr) return;
     const std::string text = cairo::ValidUtf8(utf8);
-    const double width = font_->MeasureText(text);
+    const double width = MeasureText(text);
     const double size = font_->PixelSize();
-    const double baseline = y2 - ((y2 - y1) * 0.5 - size * 0.5 + 1);
+    double baseline = y2 - ((y2 - y1) * 0.5 - size * 0.5 + 1);
+    // Glyphs are hinted to whole pixels of the surface; so is the baseline they sit on.
+    if (scale != 1.0) baseline = std::round(baseline * scale) / scale;
     double x = x1;
     if (align == kAlignCentre) x = x1 + 0.5 * (x2 - x1) - 0.5 * width;
     if (align == kAlignRight) x = x2 - width;
@@ -90,18 +115,21 @@ void DrawContext::DrawTextInRect(std::string_view utf8, double x1, double y1, do
     cairo_rectangle(cr, x1, y1, x2 - x1, y2 - y1);
     cairo_clip(cr);
     SetSource(cr, fontColour_);
-    cairo_set_scaled_font(cr, font_->GetNative().scaled);
+    cairo_set_scaled_font(cr, scaled);
     cairo_move_to(cr, x, baseline);
     cairo_show_text(cr, text.c_str());
     cairo_new_path(cr);
     if (font_->IsUnderlined() && width > 0) {
+        // Placed in surface pixels, a whole number of them thick.
         const Font::Native& face = font_->GetNative();
-        const double thickness = std::max(1.0, std::round(face.underlineThickness));
-        const double top = std::round(baseline + face.underlineOffset - thickness * 0.5);
-        cairo_rectangle(cr, std::round(x), top, std::round(width), thickness);
+        const double thickness = std::max(1.0, std::round(face.underlineThickness * scale));
+        const double top = std::round((baseline + face.underlineOffset) * scale - thickness * 0.5);
+        cairo_identity_matrix(cr);
+        cairo_rectangle(cr, std::round(x * scale), top, std::round(width * scale), thickness);
         cairo_fill(cr);
     }
     cairo_restore(cr);
+    cairo_scaled_font_destroy(scaled);
 }
 
 bool DrawContext::DrawBitmap(const Bitmap* bitmap, double x1, double y1, double x2, double y2, double sourceX,
@@ -118,11 +146,19 @@ bool DrawContext::DrawBitmap(const Bitmap* bitmap, double x1, double y1, double 
     cairo_save(cr);
     cairo_rectangle(cr, left, top, width, height);
     cairo_clip(cr);
-    cairo_set_source_surface(cr, bitmap->GetNative().surface, left - static_cast<int>(Limit(sourceX)),
-                             top - static_cast<int>(Limit(sourceY)));
-    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
-    cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_NONE);
+    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(bitmap->GetNative().surface);
+    // From units to the picture's pixels: the box's corner shows the source point.
+    cairo_matrix_t placement;
+    cairo_matrix_init_scale(&placement, bitmap->Density(), bitmap->Density());
+    cairo_matrix_translate(&placement, static_cast<int>(Limit(sourceX)) - left, static_cast<int>(Limit(sourceY)) - top);
+    cairo_pattern_set_matrix(pattern, &placement);
+    // A picture of the surface's density is copied pixel for pixel; another one is smoothed.
+    const bool exact = bitmap->Density() == native_->scale;
+    cairo_pattern_set_filter(pattern, exact ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
+    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_NONE);
+    cairo_set_source(cr, pattern);
     cairo_paint(cr);
+    cairo_pattern_destroy(pattern);
     cairo_restore(cr);
     return true;
 }

@@ -187,6 +187,22 @@ bool Font::IsUsable() const { return GetNative().scaled != nullptr; }
 
 std::string Font::ResolvedFamily() const { return GetNative().resolvedFamily; }
 
+namespace cairo {
+
+cairo_scaled_font_t* ScaledFont(const Font& font, double scale)
+{
+    cairo_scaled_font_t* own = font.GetNative().scaled;
+    if (own == nullptr) return nullptr;
+    if (scale == 1.0) return cairo_scaled_font_reference(own);
+    cairo_matrix_t size;
+    cairo_scaled_font_get_font_matrix(own, &size);
+    cairo_matrix_t device;
+    cairo_matrix_init_scale(&device, scale, scale);
+    return cairo_scaled_font_create(cairo_scaled_font_get_font_face(own), &size, &device, TextOptions());
+}
+
+} // namespace cairo
+
 double Font::MeasureText(std::string_view utf8) const
 {
     cairo_scaled_font_t* scaled = GetNative().scaled;

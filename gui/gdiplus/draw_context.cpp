@@ -88,12 +88,12 @@ private:
 
 } // namespace
 
-DrawContext::Native::Native(HDC dc, int w, int h) : width(std::max(w, 0)), height(std::max(h, 0))
+DrawContext::Native::Native(HDC dc, int w, int h, double s) : width(std::max(w, 0)), height(std::max(h, 0)), scale(s)
 {
     if (session.Started() && gdiplus::GdipCreateFromHDC(dc, &graphics) != Gdiplus::Ok) graphics = nullptr;
 }
 
-DrawContext::Native::Native(int w, int h) : width(std::max(w, 0)), height(std::max(h, 0))
+DrawContext::Native::Native(int w, int h, double s) : width(std::max(w, 0)), height(std::max(h, 0)), scale(s)
 {
     if (!session.Started() || width == 0 || height == 0) return;
     // A new 32-bit RGB image is all zeros: opaque black.
@@ -120,7 +120,11 @@ void DrawContext::ResetState()
         gdiplus::GdipResetClip(g);
         gdiplus::GdipResetWorldTransform(g);
         gdiplus::GdipSetPageUnit(g, Gdiplus::UnitPixel);
-        gdiplus::GdipSetPixelOffsetMode(g, Gdiplus::PixelOffsetModeNone);
+        // Scaled, the pixel grid is cairo's (pixel i covers i to i + 1), so that unit edges
+        // scale onto pixel edges.
+        const double scale = native_->scale;
+        if (scale != 1.0) gdiplus::GdipScaleWorldTransform(g, Real(scale), Real(scale), Gdiplus::MatrixOrderPrepend);
+        gdiplus::GdipSetPixelOffsetMode(g, scale != 1.0 ? Gdiplus::PixelOffsetModeHalf : Gdiplus::PixelOffsetModeNone);
         gdiplus::GdipSetInterpolationMode(g, Gdiplus::InterpolationModeLowQuality);
         gdiplus::GdipSetCompositingMode(g, Gdiplus::CompositingModeSourceOver);
         gdiplus::GdipSetTextRenderingHint(g, gdiplus::kTextRenderingHint);
@@ -154,7 +158,17 @@ void DrawContext::DrawRectangle(double x1, double y1, double x2, double y2, int 
         if (brush.get() != nullptr)
             gdiplus::GdipFillRectangle(g, brush.get(), Real(left), Real(top), Real(width), Real(height));
     }
-    if (style != kFilled && width >= 1 && height >= 1) {
+    if (style != kFilled && width >= 1 && height >= 1 && native_->scale != 1.0) {
+        // Scaled: four bands, a whole number of pixels wide, on the outermost pixels of the fill.
+        const double pen = std::max(1.0, std::round(native_->scale)) / native_->scale;
+        const SolidBrush brush(frameColour_);
+        if (brush.get() != nullptr) {
+            gdiplus::GdipFillRectangle(g, brush.get(), Real(left), Real(top), Real(width), Real(pen));
+            gdiplus::GdipFillRectangle(g, brush.get(), Real(left), Real(top + height - pen), Real(width), Real(pen));
+            gdiplus::GdipFillRectangle(g, brush.get(), Real(left), Real(top), Real(pen), Real(height));
+            gdiplus::GdipFillRectangle(g, brush.get(), Real(left + width - pen), Real(top), Real(pen), Real(height));
+        }
+    } else if (style != kFilled && width >= 1 && height >= 1) {
         // The 1-pixel pen runs along the outermost pixels of the fill: one pixel smaller.
         const OnePixelPen pen(frameColour_);
         if (pen.get() != nullptr)
@@ -171,7 +185,9 @@ void DrawContext::DrawTextInRect(std::string_view utf8, double x1, double y1, do
     const std::wstring text = gdiplus::WideFromUtf8(utf8);
     const double width = gdiplus::MeasureString(g, font, utf8);
     const double size = font_->PixelSize();
-    const double baseline = y2 - ((y2 - y1) * 0.5 - size * 0.5 + 1);
+    double baseline = y2 - ((y2 - y1) * 0.5 - size * 0.5 + 1);
+    // Glyphs are fitted to whole pixels of the surface; so is the baseline they sit on.
+    if (native_->scale != 1.0) baseline = std::round(baseline * native_->scale) / native_->scale;
     double x = x1;
     if (align == kAlignCentre) x = x1 + 0.5 * (x2 - x1) - 0.5 * width;
     if (align == kAlignRight) x = x2 - width;
@@ -210,11 +226,26 @@ bool DrawContext::DrawBitmap(const Bitmap* bitmap, double x1, double y1, double 
     const int toX = std::min(sx + width, bitmap->Width());
     const int toY = std::min(sy + height, bitmap->Height());
     if (toX <= fromX || toY <= fromY) return true;
+    const double density = bitmap->Density();
+    if (native_->scale != 1.0 || density != 1.0) {
+        // Units on both sides; the picture's pixels are `density` per unit. A picture of the
+        // surface's density is copied pixel for pixel, another one smoothed.
+        gdiplus::GdipSetInterpolationMode(g, density == native_->scale ? Gdiplus::InterpolationModeNearestNeighbor
+                                                                       : Gdiplus::InterpolationModeHighQualityBicubic);
+        gdiplus::GdipDrawImageRectRect(g, bitmap->GetNative().bitmap, Real(left + fromX - sx), Real(top + fromY - sy),
+                                       Real(toX - fromX), Real(toY - fromY), Real(fromX * density),
+                                       Real(fromY * density), Real((toX - fromX) * density),
+                                       Real((toY - fromY) * density), Gdiplus::UnitPixel, nullptr, nullptr, nullptr);
+        gdiplus::GdipSetInterpolationMode(g, Gdiplus::InterpolationModeLowQuality);
+        return true;
+    }
     gdiplus::GdipDrawImageRectRectI(g, bitmap->GetNative().bitmap, left + fromX - sx, top + fromY - sy, toX - fromX,
                                     toY - fromY, fromX, fromY, toX - fromX, toY - fromY, Gdiplus::UnitPixel, nullptr,
                                     nullptr, nullptr);
     return true;
 }
+
+double DrawContext::Scale() const { return native_->scale; }
 
 int DrawContext::Width() const { return native_->width; }
 

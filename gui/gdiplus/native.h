@@ -28,10 +28,11 @@ double MeasureString(Gdiplus::GpGraphics* graphics, Gdiplus::GpFont* font, std::
 // hands out while it paints, or over an image of its own (the off-screen context). Without a
 // graphics object (GDI+ not started, an image of no size) every operation does nothing.
 struct DrawContext::Native {
-    // Over a device context of the given size, which the caller keeps while the context lives.
-    Native(HDC dc, int width, int height);
-    // Over a new opaque black image of the given size.
-    Native(int width, int height);
+    // Over a device context of the given size in pixels, which the caller keeps while the
+    // context lives; `scale` pixels per unit.
+    Native(HDC dc, int width, int height, double scale = 1.0);
+    // Over a new opaque black image of the given size in pixels.
+    Native(int width, int height, double scale = 1.0);
     ~Native();
     Native(const Native&) = delete;
     Native& operator=(const Native&) = delete;
@@ -41,6 +42,7 @@ struct DrawContext::Native {
     Gdiplus::GpBitmap* image = nullptr; // the off-screen context's own image
     int width;
     int height;
+    double scale;
 };
 
 // A decoded image, copied into memory of its own so that it no longer needs the stream or

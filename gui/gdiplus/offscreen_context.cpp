@@ -1,7 +1,10 @@
 #include "gui/offscreen_context.h"
 
+#include <algorithm>
+
 #include "gui/gdiplus/native.h"
 #include "gui/gdiplus/wide.h"
+#include "gui/scale.h"
 
 namespace gui {
 
@@ -12,8 +15,9 @@ constexpr CLSID kPngEncoder = {0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x
 
 } // namespace
 
-OffscreenContext::OffscreenContext(int width, int height)
-    : DrawContext(std::make_unique<DrawContext::Native>(width, height))
+OffscreenContext::OffscreenContext(int width, int height, double scale)
+    : DrawContext(std::make_unique<DrawContext::Native>(PixelSize(std::max(width, 0), scale),
+                                                       PixelSize(std::max(height, 0), scale), ValidScale(scale)))
 {
 }
 

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "gui/draw_context.h"
+#include "gui/scale.h"
 #include "gui/gdiplus/native.h"
 #include "gui/gdiplus/session.h"
 #include "runtime/platform.h"
@@ -16,6 +17,9 @@
 namespace gui {
 
 namespace {
+
+// WM_DPICHANGED_AFTERPARENT, which the mingw-w64 headers may not have.
+constexpr UINT kDpiChangedAfterParent = 0x02E3;
 
 constexpr WPARAM kHeldButtons = MK_LBUTTON | MK_RBUTTON | MK_MBUTTON | MK_XBUTTON1 | MK_XBUTTON2;
 
@@ -146,6 +150,7 @@ struct Frame::Native {
 
     void Open(HWND parent);
     void Close();
+    void DropBuffer();
     void Paint();
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
 };
@@ -179,8 +184,8 @@ void Frame::Native::Open(HWND parent)
     if (className == nullptr) return;
     composed = SystemComposes();
     window = CreateWindowExA(composed ? WS_EX_COMPOSITED : 0, className, "Window",
-                             WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, frame->width_,
-                             frame->height_, parent, nullptr, Class().Module(), this);
+                             WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, frame->PixelWidth(),
+                             frame->PixelHeight(), parent, nullptr, Class().Module(), this);
     if (window == nullptr) Class().Release();
 }
 
@@ -194,6 +199,11 @@ void Frame::Native::Close()
         window = nullptr;
         Class().Release();
     }
+    DropBuffer();
+}
+
+void Frame::Native::DropBuffer()
+{
     if (bufferDc != nullptr) {
         SelectObject(bufferDc, previousBitmap);
         DeleteDC(bufferDc);
@@ -211,18 +221,20 @@ void Frame::Native::Paint()
     HDC dc = BeginPaint(window, &paint);
     if (dc == nullptr) return;
     frame->invalid_.store(false);
+    const int width = frame->PixelWidth();
+    const int height = frame->PixelHeight();
     if (composed) {
-        DrawContext context(std::make_unique<DrawContext::Native>(dc, frame->width_, frame->height_));
+        DrawContext context(std::make_unique<DrawContext::Native>(dc, width, height, frame->scale_));
         frame->view_->Draw(context);
     } else {
         if (bufferDc == nullptr) {
             bufferDc = CreateCompatibleDC(dc);
-            buffer = CreateCompatibleBitmap(dc, frame->width_, frame->height_);
+            buffer = CreateCompatibleBitmap(dc, width, height);
             if (bufferDc != nullptr && buffer != nullptr) previousBitmap = SelectObject(bufferDc, buffer);
         }
         if (bufferDc != nullptr && buffer != nullptr) {
             {
-                DrawContext context(std::make_unique<DrawContext::Native>(bufferDc, frame->width_, frame->height_));
+                DrawContext context(std::make_unique<DrawContext::Native>(bufferDc, width, height, frame->scale_));
                 frame->view_->Draw(context);
             }
             const RECT& area = paint.rcPaint;
@@ -236,6 +248,10 @@ void Frame::Native::Paint()
 LRESULT Frame::Native::Handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
     View& view = *frame->view_;
+    // Positions reach the view in its units.
+    const double scale = frame->scale_;
+    const auto unitX = [&](LPARAM at) { return GET_X_LPARAM(at) / scale; };
+    const auto unitY = [&](LPARAM at) { return GET_Y_LPARAM(at) / scale; };
     switch (message) {
     case WM_ERASEBKGND:
         return 1; // done: the paint covers every pixel
@@ -252,7 +268,7 @@ LRESULT Frame::Native::Handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_XBUTTONDBLCLK: {
         // The key state of a press already holds the pressed button.
         const int buttons = ButtonState(GET_KEYSTATE_WPARAM(wParam)) | MessageButton(message, wParam);
-        if (view.OnMouseDown(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), buttons)) SetCapture(window);
+        if (view.OnMouseDown(unitX(lParam), unitY(lParam), buttons)) SetCapture(window);
         return message == WM_XBUTTONDOWN || message == WM_XBUTTONDBLCLK ? TRUE : 0;
     }
     case WM_LBUTTONUP:
@@ -262,21 +278,25 @@ LRESULT Frame::Native::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         // The key state of a release no longer holds the released button; the view is told
         // the state just before it.
         const WPARAM keys = GET_KEYSTATE_WPARAM(wParam);
-        view.OnMouseUp(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), ButtonState(keys) | MessageButton(message, wParam));
+        view.OnMouseUp(unitX(lParam), unitY(lParam), ButtonState(keys) | MessageButton(message, wParam));
         if ((keys & kHeldButtons) == 0 && GetCapture() == window) ReleaseCapture();
         return message == WM_XBUTTONUP ? TRUE : 0;
     }
     case WM_MOUSEMOVE:
         // While captured the coordinates follow the pointer outside the window, signed.
-        view.OnMouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), ButtonState(GET_KEYSTATE_WPARAM(wParam)));
+        view.OnMouseMove(unitX(lParam), unitY(lParam), ButtonState(GET_KEYSTATE_WPARAM(wParam)));
         return 0;
     case WM_MOUSEWHEEL: {
         POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; // screen coordinates
         ScreenToClient(window, &at);
         const double distance = static_cast<double>(GET_WHEEL_DELTA_WPARAM(wParam)) / WHEEL_DELTA;
-        if (view.OnWheel(at.x, at.y, distance, ButtonState(GET_KEYSTATE_WPARAM(wParam)))) return 0;
+        if (view.OnWheel(at.x / scale, at.y / scale, distance, ButtonState(GET_KEYSTATE_WPARAM(wParam)))) return 0;
         break;
     }
+    case kDpiChangedAfterParent:
+        // The host's window moved to a monitor of another resolution.
+        view.OnDesktopScaleChanged();
+        return 0;
     case WM_KEYDOWN:
         if (view.OnKeyDown(KeyFromMessage(wParam))) return 0;
         break;
@@ -289,8 +309,8 @@ LRESULT Frame::Native::Handle(UINT message, WPARAM wParam, LPARAM lParam)
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-Frame::Frame(std::uintptr_t nativeParent, int width, int height, std::unique_ptr<View> view)
-    : view_(std::move(view)), width_(std::max(width, 1)), height_(std::max(height, 1)),
+Frame::Frame(std::uintptr_t nativeParent, int width, int height, std::unique_ptr<View> view, double scale)
+    : view_(std::move(view)), width_(std::max(width, 1)), height_(std::max(height, 1)), scale_(ValidScale(scale)),
       native_(std::make_unique<Native>())
 {
     native_->frame = this;
@@ -309,6 +329,18 @@ void Frame::Idle()
 }
 
 void Frame::Invalidate() { invalid_.store(true); }
+
+void Frame::SetScale(double scale)
+{
+    scale = ValidScale(scale);
+    if (scale == scale_) return;
+    scale_ = scale;
+    Native& n = *native_;
+    if (!n.Usable()) return;
+    n.DropBuffer(); // made again at the new size on the next paint
+    SetWindowPos(n.window, nullptr, 0, 0, PixelWidth(), PixelHeight(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PaintNow();
+}
 
 void Frame::PaintNow()
 {

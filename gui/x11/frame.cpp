@@ -10,6 +10,7 @@
 
 #include "gui/cairo/native.h"
 #include "gui/draw_context.h"
+#include "gui/scale.h"
 #include "gui/x11/display.h"
 #include "gui/x11/error_trap.h"
 #include "gui/x11/open_display.h"
@@ -82,8 +83,9 @@ struct Frame::Native {
 
     void Open(Window parent, int width, int height, const char* displayName);
     void Close();
-    void Paint(View& view);
-    void Dispatch(XEvent& event, View& view, bool& exposed);
+    bool Resize(int width, int height);
+    void Paint(View& view, double scale);
+    void Dispatch(XEvent& event, View& view, double scale, bool& exposed);
     int ButtonState(unsigned int state) const { return ModifierBits(state) | HeldButtons(state); }
     int HeldButtons(unsigned int state) const
     {
@@ -153,10 +155,27 @@ void Frame::Native::Close()
     windowSurface = backBuffer = nullptr;
 }
 
-void Frame::Native::Paint(View& view)
+// The window and both surfaces take the new size; false when that failed, and the frame
+// then has no window.
+bool Frame::Native::Resize(int width, int height)
+{
+    x11::ErrorTrap trap(display);
+    XResizeWindow(display, window, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    cairo_xlib_surface_set_size(windowSurface, width, height);
+    cairo_surface_t* resized = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    if (cairo_surface_status(resized) != CAIRO_STATUS_SUCCESS || !trap.Sync()) {
+        cairo_surface_destroy(resized);
+        return false;
+    }
+    cairo_surface_destroy(backBuffer);
+    backBuffer = resized;
+    return true;
+}
+
+void Frame::Native::Paint(View& view, double scale)
 {
     {
-        DrawContext context(std::make_unique<DrawContext::Native>(backBuffer));
+        DrawContext context(std::make_unique<DrawContext::Native>(backBuffer, scale));
         view.Draw(context);
     }
     cairo_t* cr = cairo_create(windowSurface);
@@ -168,8 +187,10 @@ void Frame::Native::Paint(View& view)
     XFlush(display);
 }
 
-void Frame::Native::Dispatch(XEvent& event, View& view, bool& exposed)
+void Frame::Native::Dispatch(XEvent& event, View& view, double scale, bool& exposed)
 {
+    // Positions reach the view in its units.
+    const auto unit = [scale](int pixels) { return pixels / scale; };
     switch (event.type) {
     case Expose:
         if (event.xexpose.window == window) exposed = true;
@@ -180,14 +201,14 @@ void Frame::Native::Dispatch(XEvent& event, View& view, bool& exposed)
     case ButtonPress: {
         const XButtonEvent& b = event.xbutton;
         if (b.button >= 4 && b.button <= 5) {
-            view.OnWheel(b.x, b.y, b.button == 4 ? 1.0 : -1.0, ButtonState(b.state));
+            view.OnWheel(unit(b.x), unit(b.y), b.button == 4 ? 1.0 : -1.0, ButtonState(b.state));
             break;
         }
         const int bit = ButtonBit(b.button);
         if (bit == 0) break;
         const int buttons = ButtonState(b.state) | bit; // the state is the one before the press
         if (bit == kExtraButton1 || bit == kExtraButton2) heldExtraButtons |= bit;
-        view.OnMouseDown(b.x, b.y, buttons);
+        view.OnMouseDown(unit(b.x), unit(b.y), buttons);
         break;
     }
     case ButtonRelease: {
@@ -196,14 +217,14 @@ void Frame::Native::Dispatch(XEvent& event, View& view, bool& exposed)
         if (bit == 0) break;
         const int buttons = ButtonState(b.state) | bit;
         heldExtraButtons &= ~bit;
-        view.OnMouseUp(b.x, b.y, buttons);
+        view.OnMouseUp(unit(b.x), unit(b.y), buttons);
         break;
     }
     case MotionNotify: {
         // During a press X grabs the pointer for this window by itself, so motion keeps
         // coming, relative to the window, while the pointer is outside.
         const XMotionEvent& m = event.xmotion;
-        view.OnMouseMove(m.x, m.y, ButtonState(m.state));
+        view.OnMouseMove(unit(m.x), unit(m.y), ButtonState(m.state));
         break;
     }
     case KeyPress:
@@ -217,11 +238,12 @@ void Frame::Native::Dispatch(XEvent& event, View& view, bool& exposed)
     }
 }
 
-Frame::Frame(std::uintptr_t nativeParent, int width, int height, std::unique_ptr<View> view)
-    : view_(std::move(view)), width_(std::max(width, 1)), height_(std::max(height, 1)),
+Frame::Frame(std::uintptr_t nativeParent, int width, int height, std::unique_ptr<View> view, double scale)
+    : view_(std::move(view)), width_(std::max(width, 1)), height_(std::max(height, 1)), scale_(ValidScale(scale)),
       native_(std::make_unique<Native>())
 {
-    if (nativeParent != 0 && view_) native_->Open(static_cast<Window>(nativeParent), width_, height_, nullptr);
+    if (nativeParent != 0 && view_)
+        native_->Open(static_cast<Window>(nativeParent), PixelWidth(), PixelHeight(), nullptr);
 }
 
 Frame::~Frame() { native_->Close(); }
@@ -236,9 +258,23 @@ void Frame::Idle()
     for (int pending = XPending(n.display); pending > 0 && n.Usable(); --pending) {
         XEvent event;
         XNextEvent(n.display, &event);
-        n.Dispatch(event, *view_, exposed);
+        n.Dispatch(event, *view_, scale_, exposed);
     }
-    if (n.Usable() && (invalid_.exchange(false) || exposed)) n.Paint(*view_);
+    if (n.Usable() && (invalid_.exchange(false) || exposed)) n.Paint(*view_, scale_);
+}
+
+void Frame::SetScale(double scale)
+{
+    scale = ValidScale(scale);
+    if (scale == scale_) return;
+    scale_ = scale;
+    Native& n = *native_;
+    if (!n.Usable()) return;
+    if (!n.Resize(PixelWidth(), PixelHeight())) {
+        n.Close();
+        return;
+    }
+    PaintNow();
 }
 
 void Frame::Invalidate() { invalid_.store(true); }
@@ -249,7 +285,7 @@ void Frame::PaintNow()
     if (!n.Usable()) return;
     invalid_.store(false);
     x11::ErrorTrap trap(n.display);
-    n.Paint(*view_);
+    n.Paint(*view_, scale_);
 }
 
 bool Frame::HasWindow() const { return native_->Usable(); }
@@ -261,12 +297,12 @@ int Frame::ConnectionFd() const { return HasWindow() ? ConnectionNumber(native_-
 namespace x11 {
 
 std::unique_ptr<Frame> MakeFrameOnDisplay(std::uintptr_t parent, int width, int height, std::unique_ptr<View> view,
-                                          const char* displayName)
+                                          const char* displayName, double scale)
 {
     const bool withView = view != nullptr;
-    auto frame = std::make_unique<Frame>(0, width, height, std::move(view)); // no window yet
+    auto frame = std::make_unique<Frame>(0, width, height, std::move(view), scale); // no window yet
     if (parent != 0 && withView)
-        frame->GetNative().Open(static_cast<Window>(parent), frame->Width(), frame->Height(), displayName);
+        frame->GetNative().Open(static_cast<Window>(parent), frame->PixelWidth(), frame->PixelHeight(), displayName);
     return frame;
 }
 

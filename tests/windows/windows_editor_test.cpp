@@ -8,8 +8,10 @@
 #include <memory>
 #include <string>
 
+#include "effect/editor_layout.h"
 #include "effect/parameter_table.h"
 #include "tests/plugin_fixture.h"
+#include "tests/scaled_picture_checks.h"
 #include "tests/windows/windows_host.h"
 
 namespace {
@@ -251,6 +253,55 @@ TEST_F(WindowsEditor, AParentThatIsNoWindowGivesNoWindow)
     EXPECT_EQ(Editor(), nullptr);
     instance->Dispatch(effEditClose);
     instance->Dispatch(effEditClose);
+}
+
+// The host's scale 2 through the vendor-specific call: the editor opens at 1780 by 1100,
+// shows the picture it shows at 1 on a finer grid (text laid out at twice the size, not
+// magnified), and a drag of so many editor units moves a knob as far as at 1.
+TEST_F(WindowsEditor, AtTheHostsScale2TheEditorIsTwiceTheSizeSharpAndDragsAsAtOne)
+{
+    ASSERT_EQ(Open(), 1);
+    IdleFor(300);
+    const Picture one = Picture::OfWindow(Editor());
+    ASSERT_EQ(one.Width(), kWidth);
+    instance->Dispatch(effEditClose);
+
+    host = std::make_unique<windows_host::HostWindow>(2 * kWidth, 2 * kHeight);
+    ASSERT_EQ(instance->Dispatch(effVendorSpecific, FourCharCode('P', 'r', 'e', 'S'), FourCharCode('A', 'e', 'C', 's'),
+                                 nullptr, 2.0f),
+              1);
+    ERect* rect = nullptr;
+    ASSERT_EQ(instance->Dispatch(effEditGetRect, 0, 0, &rect), 1);
+    EXPECT_EQ(rect->right - rect->left, 2 * kWidth);
+    EXPECT_EQ(rect->bottom - rect->top, 2 * kHeight);
+    ASSERT_EQ(Open(), 1);
+    RECT client{};
+    GetClientRect(Editor(), &client);
+    EXPECT_EQ(client.right, 2 * kWidth);
+    EXPECT_EQ(client.bottom, 2 * kHeight);
+    IdleFor(400);
+    const Picture two = Picture::OfWindow(Editor());
+    ASSERT_EQ(two.Width(), 2 * kWidth);
+    const auto pixels = [](const Picture& picture) {
+        return [&picture](int x, int y) { return picture.Pixel(x, y) & 0xFFFFFFu; };
+    };
+    EXPECT_LT(testing_support::ReducedDifference(pixels(two), pixels(one), 2, {0, 0, kWidth, kHeight}), 4.0);
+    const testing_support::UnitBox valueTexts{static_cast<int>(X0 + kSliderWidth + kValueTextGap),
+                                              static_cast<int>(Y0), 60, 75};
+    // The 1x picture magnified pixel for pixel scores 0; GDI+ text at 2 under Wine scores about 0.5.
+    EXPECT_GT(testing_support::SharpShare(pixels(two), pixels(one), 2, valueTexts), 0.35);
+
+    Mouse(WM_MOUSEMOVE, 2 * 262, 2 * 286, 0);
+    IdleFor(100);
+    Mouse(WM_LBUTTONDOWN, 2 * 262, 2 * 286, MK_LBUTTON);
+    IdleFor(100);
+    for (int x = 270; x <= 300; x += 10) {
+        Mouse(WM_MOUSEMOVE, 2 * x, 2 * 290, MK_LBUTTON);
+        IdleFor(60);
+    }
+    Mouse(WM_LBUTTONUP, 2 * 300, 2 * 290, 0);
+    IdleFor(150);
+    EXPECT_EQ(instance->ParameterDisplay(kLoGainIndex), "6.10");
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // Writes the editor's skin pictures: tolvanger_skin <output folder> writes bg.png and
-// sliderknob.png there. The output depends only on this program and the installed fonts.
+// sliderknob.png there, and the same pictures drawn for scaled screens as bg@2x.png,
+// sliderknob@2x.png and so on. The output depends only on this program and the installed fonts.
 
 #include <cairo.h>
 
@@ -7,6 +8,7 @@
 #include <string>
 
 #include "effect/editor_layout.h"
+#include "resources/picture_scales.h"
 #include "tools/skin/caption_text.h"
 #include "tools/skin/paint.h"
 #include "tools/skin/skin_layout.h"
@@ -36,10 +38,14 @@ bool CaptionsFit(cairo_t* cr)
     return fit;
 }
 
-bool WriteBackground(const std::string& path)
+// Each picture is painted in editor units through the scale, so at 2 and 3 every edge and
+// every glyph lands on the finer pixel grid instead of being magnified.
+bool WriteBackground(const std::string& path, int scale)
 {
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kEditorWidth, kEditorHeight);
+    cairo_surface_t* surface =
+        cairo_image_surface_create(CAIRO_FORMAT_RGB24, kEditorWidth * scale, kEditorHeight * scale);
     cairo_t* cr = cairo_create(surface);
+    cairo_scale(cr, scale, scale);
     skin::PaintBackground(cr);
     bool ok = cairo_status(cr) == CAIRO_STATUS_SUCCESS && CaptionsFit(cr);
     cairo_destroy(cr);
@@ -49,10 +55,11 @@ bool WriteBackground(const std::string& path)
     return ok;
 }
 
-bool WriteKnob(const std::string& path)
+bool WriteKnob(const std::string& path, int scale)
 {
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kKnobWidth, kKnobHeight);
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kKnobWidth * scale, kKnobHeight * scale);
     cairo_t* cr = cairo_create(surface);
+    cairo_scale(cr, scale, scale);
     skin::PaintKnob(cr);
     bool ok = cairo_status(cr) == CAIRO_STATUS_SUCCESS;
     cairo_destroy(cr);
@@ -71,6 +78,10 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::string folder = argv[1];
-    const bool ok = WriteBackground(folder + "/bg.png") && WriteKnob(folder + "/sliderknob.png");
-    return ok ? 0 : 1;
+    for (const int scale : kPictureScales) {
+        const bool ok = WriteBackground(folder + "/" + ScaledPictureName("bg.png", scale), scale) &&
+                        WriteKnob(folder + "/" + ScaledPictureName("sliderknob.png", scale), scale);
+        if (!ok) return 1;
+    }
+    return 0;
 }
