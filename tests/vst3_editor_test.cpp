@@ -82,7 +82,7 @@ protected:
     PlugFrame frame;
 };
 
-TEST_F(Vst3Editor, OpensAtItsSizeOnTheHostsRunLoopAndDoesNotScale)
+TEST_F(Vst3Editor, OpensAtTheHostsScaleOnTheHostsRunLoop)
 {
     if (!display) return;
     EXPECT_EQ(view->isPlatformTypeSupported(kPlatformTypeX11EmbedWindowID), kResultTrue);
@@ -92,10 +92,14 @@ TEST_F(Vst3Editor, OpensAtItsSizeOnTheHostsRunLoopAndDoesNotScale)
     EXPECT_EQ(size.right - size.left, 890);
     EXPECT_EQ(size.bottom - size.top, 550);
     EXPECT_NE(view->canResize(), kResultTrue);
+    // The host's content scale sets the size the view will open at.
     auto* scaling = Query<IPlugViewContentScaleSupport>(view);
     ASSERT_TRUE(scaling);
-    EXPECT_EQ(scaling->setContentScaleFactor(2.0f), kResultFalse);
-    scaling->release();
+    EXPECT_EQ(scaling->setContentScaleFactor(0.0f), kResultFalse);
+    EXPECT_EQ(scaling->setContentScaleFactor(2.0f), kResultTrue);
+    ASSERT_EQ(view->getSize(&size), kResultOk);
+    EXPECT_EQ(size.right - size.left, 1780);
+    EXPECT_EQ(size.bottom - size.top, 1100);
 
     // Without a run loop the view has nothing to run on and says so.
     frame.offerRunLoop = false;
@@ -117,8 +121,19 @@ TEST_F(Vst3Editor, OpensAtItsSizeOnTheHostsRunLoopAndDoesNotScale)
     XWindowAttributes attributes{};
     XGetWindowAttributes(display, children[0], &attributes);
     XFree(children);
-    EXPECT_EQ(attributes.width, 890);
-    EXPECT_EQ(attributes.height, 550);
+    EXPECT_EQ(attributes.width, 1780);
+    EXPECT_EQ(attributes.height, 1100);
+    EXPECT_TRUE(frame.resizes.empty());
+
+    // A new scale while open: the frame is asked for the new size.
+    EXPECT_EQ(scaling->setContentScaleFactor(1.0f), kResultTrue);
+    scaling->release();
+    frame.Pump(50);
+    ASSERT_EQ(frame.resizes.size(), 1u);
+    EXPECT_EQ(frame.resizes[0].right - frame.resizes[0].left, 890);
+    EXPECT_EQ(frame.resizes[0].bottom - frame.resizes[0].top, 550);
+    ASSERT_EQ(view->getSize(&size), kResultOk);
+    EXPECT_EQ(size.right - size.left, 890);
 
     ASSERT_EQ(view->removed(), kResultOk);
     EXPECT_TRUE(frame.timers.empty());

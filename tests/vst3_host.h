@@ -255,7 +255,12 @@ public:
     uint32_t addRef() override { return 1; }
     uint32_t release() override { return 1; }
 
-    tresult resizeView(IPlugView*, ViewRect*) override { return kResultOk; }
+    tresult resizeView(IPlugView*, ViewRect* rect) override
+    {
+        if (rect) resizes.push_back(*rect);
+        return kResultOk;
+    }
+    std::vector<ViewRect> resizes;
 
     tresult registerEventHandler(IEventHandler* handler, int fd) override
     {

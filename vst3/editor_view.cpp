@@ -1,6 +1,9 @@
 #include "vst3/editor_view.h"
 
+#include <cmath>
 #include <cstring>
+
+#include "core/editor_frame.h"
 
 #include "effect/effect.h"
 #include "vst3/effect_object.h"
@@ -65,7 +68,12 @@ tresult EditorView::attached(void* parent, FIDString type)
     if (!parent || isPlatformTypeSupported(type) != kResultTrue) return kResultFalse;
     if (editor_) return kResultFalse; // attached twice without removed
     try {
-        editor_ = std::make_unique<EditorWindow>(effect_.Core().Effect(), reinterpret_cast<std::uintptr_t>(parent));
+        editor_ = std::make_unique<EditorWindow>(effect_.Core().Effect(), reinterpret_cast<std::uintptr_t>(parent),
+                                                 hostScale_);
+        editor_->SetResizeRequest([this](int width, int height) {
+            ViewRect rect{0, 0, width, height};
+            if (frame_) frame_->resizeView(this, &rect);
+        });
     } catch (...) {
         editor_.reset();
         return kResultFalse;
@@ -87,19 +95,41 @@ tresult EditorView::removed()
     return kResultOk;
 }
 
+// The size in pixels: the open window's, or the one it will open at.
+static void PixelSize(const EditorWindow* editor, double hostScale, int& width, int& height)
+{
+    if (editor) {
+        width = editor->Width();
+        height = editor->Height();
+    } else {
+        EditorFrame::OpeningSize(hostScale, width, height);
+    }
+}
+
 tresult EditorView::getSize(ViewRect* size)
 {
     if (!size) return kInvalidArgument;
-    *size = ViewRect{0, 0, EditorWindow::kWidth, EditorWindow::kHeight};
+    int width = 0, height = 0;
+    PixelSize(editor_.get(), hostScale_, width, height);
+    *size = ViewRect{0, 0, width, height};
     return kResultOk;
 }
 
 tresult EditorView::onSize(ViewRect* newSize)
 {
     if (!newSize) return kInvalidArgument;
-    const bool ours = newSize->right - newSize->left == EditorWindow::kWidth &&
-                      newSize->bottom - newSize->top == EditorWindow::kHeight;
+    int width = 0, height = 0;
+    PixelSize(editor_.get(), hostScale_, width, height);
+    const bool ours = newSize->right - newSize->left == width && newSize->bottom - newSize->top == height;
     return ours ? kResultOk : kResultFalse;
+}
+
+tresult EditorView::setContentScaleFactor(float factor)
+{
+    if (!std::isfinite(factor) || factor <= 0.0f) return kResultFalse;
+    hostScale_ = static_cast<double>(factor);
+    if (editor_) editor_->SetHostScale(hostScale_);
+    return kResultTrue;
 }
 
 tresult EditorView::setFrame(IPlugFrame* frame)
@@ -111,8 +141,10 @@ tresult EditorView::setFrame(IPlugFrame* frame)
 tresult EditorView::checkSizeConstraint(ViewRect* rect)
 {
     if (!rect) return kInvalidArgument;
-    rect->right = rect->left + EditorWindow::kWidth;
-    rect->bottom = rect->top + EditorWindow::kHeight;
+    int width = 0, height = 0;
+    PixelSize(editor_.get(), hostScale_, width, height);
+    rect->right = rect->left + width;
+    rect->bottom = rect->top + height;
     return kResultOk;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The effect's editor as a VST 3 view: the core's EditorWindow in the host's window (an X11
-// window id on Linux, an HWND on Windows), a fixed 890 by 550 that does not scale. What
+// window id on Linux, an HWND on Windows), 890 by 550 at the scale the user, the host's
+// content scale or the desktop gives; a new scale asks the frame to resize the view. What
 // keeps it running is the platform's: the host's run loop on Linux, a window timer on
 // Windows (editor_idle_*.cpp). Thread: the host's GUI thread.
 
@@ -40,8 +41,8 @@ public:
     vst3::tresult canResize() override { return vst3::kResultFalse; }
     vst3::tresult checkSizeConstraint(vst3::ViewRect* rect) override;
 
-    // The editor draws at its one size; the host scales nothing of it either.
-    vst3::tresult setContentScaleFactor(float) override { return vst3::kResultFalse; }
+    // The host's scale, taken where the user chose none.
+    vst3::tresult setContentScaleFactor(float factor) override;
 
     // The host's run loop calls these; the Windows timer calls onTimer too.
     void onTimer() override;
@@ -58,6 +59,8 @@ private:
     std::atomic<uint32_t> references_{1};
     EffectObject& effect_;
     vst3::IPlugFrame* frame_ = nullptr;
+    // 0 until the host gives a content scale; kept across close and reopen.
+    double hostScale_ = 0.0;
     std::unique_ptr<EditorWindow> editor_;
     // Linux: the run loop the frame offered, held while registered. Windows: the timer's id.
     vst3::IRunLoop* runLoop_ = nullptr;
