@@ -88,7 +88,13 @@ std::string CVexlDescription::ParameterDisplay(int32_t index) const
     if (!IsParameter(index)) return {};
     const SliderDef& d = sliderDefs[index];
     if (!ValidNumber(d.number)) return {};
-    const double v = sliderValues[d.number];
+    return ParameterText(index, sliderValues[d.number]);
+}
+
+std::string CVexlDescription::ParameterText(int32_t index, double v) const
+{
+    if (!IsParameter(index)) return {};
+    const SliderDef& d = sliderDefs[index];
     const size_t n = d.options.size();
     if (n == 0) {
         char text[64];

@@ -48,6 +48,8 @@ public:
     std::string ParameterName(int32_t index) const;
     std::string ParameterLabel(int32_t index) const;
     std::string ParameterDisplay(int32_t index) const;
+    // The display text parameter `index` shows when its slider holds `value`.
+    std::string ParameterText(int32_t index, double value) const;
 
     std::vector<SliderDef> sliderDefs;
     std::string effectName;
