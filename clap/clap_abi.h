@@ -399,17 +399,17 @@ static_assert(sizeof(void*) != 8 || (sizeof(clap_plugin_t) == 96 && offsetof(cla
 static_assert(sizeof(void*) != 8 || sizeof(clap_host_t) == 88, "clap_host_t layout");
 static_assert(sizeof(void*) != 8 || sizeof(clap_plugin_descriptor_t) == 88, "clap_plugin_descriptor_t layout");
 static_assert(sizeof(clap_event_header_t) == 16, "clap_event_header_t layout");
-static_assert(sizeof(void*) != 8 || (sizeof(clap_event_param_value_t) == 56 &&
-                                     offsetof(clap_event_param_value_t, cookie) == 24 &&
-                                     offsetof(clap_event_param_value_t, value) == 48),
+static_assert(sizeof(void*) != 8 ||
+                  (sizeof(clap_event_param_value_t) == 56 && offsetof(clap_event_param_value_t, cookie) == 24 &&
+                   offsetof(clap_event_param_value_t, value) == 48),
               "clap_event_param_value_t layout");
 static_assert(sizeof(clap_event_transport_t) == 104 && offsetof(clap_event_transport_t, bar_start) == 88,
               "clap_event_transport_t layout");
 static_assert(sizeof(void*) != 8 || (sizeof(clap_process_t) == 64 && offsetof(clap_process_t, in_events) == 48),
               "clap_process_t layout");
 static_assert(sizeof(void*) != 8 || sizeof(clap_audio_buffer_t) == 32, "clap_audio_buffer_t layout");
-static_assert(sizeof(void*) != 8 || (sizeof(clap_param_info_t) == 1320 &&
-                                     offsetof(clap_param_info_t, min_value) == 1296),
+static_assert(sizeof(void*) != 8 ||
+                  (sizeof(clap_param_info_t) == 1320 && offsetof(clap_param_info_t, min_value) == 1296),
               "clap_param_info_t layout");
 static_assert(sizeof(void*) != 8 || sizeof(clap_audio_port_info_t) == 288, "clap_audio_port_info_t layout");
 static_assert(sizeof(void*) != 8 || sizeof(clap_window_t) == 16, "clap_window_t layout");

@@ -41,10 +41,7 @@ public:
 
 private:
     static constexpr uint64_t kCapacity = 512;
-    static uint64_t Pack(Edit e)
-    {
-        return (static_cast<uint64_t>(e.kind) << 32) | static_cast<uint32_t>(e.index);
-    }
+    static uint64_t Pack(Edit e) { return (static_cast<uint64_t>(e.kind) << 32) | static_cast<uint32_t>(e.index); }
     static Edit Unpack(uint64_t word)
     {
         return {static_cast<EditKind>(word >> 32), static_cast<int32_t>(static_cast<uint32_t>(word))};

@@ -38,10 +38,7 @@ const clap_plugin_factory_t kFactory = {PluginCount, PluginDescriptor, CreatePlu
 bool Init(const char* /*pluginPath*/) { return true; }
 void Deinit() {}
 
-const void* Factory(const char* id)
-{
-    return id && std::strcmp(id, CLAP_PLUGIN_FACTORY_ID) == 0 ? &kFactory : nullptr;
-}
+const void* Factory(const char* id) { return id && std::strcmp(id, CLAP_PLUGIN_FACTORY_ID) == 0 ? &kFactory : nullptr; }
 
 } // namespace
 

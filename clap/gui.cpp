@@ -75,7 +75,8 @@ void StartIdling(Instance& self)
     }
     // X events come at once where the host watches the connection.
     const int fd = e.window ? e.window->ConnectionFd() : -1;
-    if (fd >= 0 && self.hostFd && self.hostFd->register_fd && self.hostFd->register_fd(self.host, fd, CLAP_POSIX_FD_READ))
+    if (fd >= 0 && self.hostFd && self.hostFd->register_fd &&
+        self.hostFd->register_fd(self.host, fd, CLAP_POSIX_FD_READ))
         e.fd = fd;
 }
 
@@ -202,9 +203,9 @@ bool EditorDimensions(Instance& self, int32_t& width, int32_t& height) noexcept
     return true;
 }
 
-const clap_plugin_gui_t kGui = {ApiSupported, PreferredApi, Create,    Destroy,   SetScale,
-                                Size,         CanResize,    ResizeHints, AdjustSize, SetSize,
-                                SetParent,    SetTransient, SuggestTitle, Show,     Hide};
+const clap_plugin_gui_t kGui = {ApiSupported, PreferredApi, Create,       Destroy,    SetScale,
+                                Size,         CanResize,    ResizeHints,  AdjustSize, SetSize,
+                                SetParent,    SetTransient, SuggestTitle, Show,       Hide};
 const clap_plugin_timer_support_t kTimerSupport = {OnTimer};
 const clap_plugin_posix_fd_support_t kPosixFdSupport = {OnFd};
 

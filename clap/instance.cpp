@@ -38,7 +38,7 @@ HostTransport ToHostTransport(const clap_event_transport_t* t)
 
 Instance::Instance(const clap_host_t* clapHost) : plugin(*this), host(clapHost)
 {
-    clap_ = {&kDescriptor, this,           Init,    Destroy,   Activate,  Deactivate,
+    clap_ = {&kDescriptor,    this,           Init,  Destroy, Activate,  Deactivate,
              StartProcessing, StopProcessing, Reset, Process, Extension, OnMainThreadCallback};
 }
 
@@ -250,9 +250,12 @@ const void* Instance::Extension(const clap_plugin_t* plugin, const char* id)
         const void* extension;
     };
     const Offer offers[] = {
-        {CLAP_EXT_AUDIO_PORTS, &kAudioPorts}, {CLAP_EXT_PARAMS, &kParams},
-        {CLAP_EXT_STATE, &kState},            {CLAP_EXT_LATENCY, &kLatency},
-        {CLAP_EXT_RENDER, &kRender},          {CLAP_EXT_GUI, &kGui},
+        {CLAP_EXT_AUDIO_PORTS, &kAudioPorts},
+        {CLAP_EXT_PARAMS, &kParams},
+        {CLAP_EXT_STATE, &kState},
+        {CLAP_EXT_LATENCY, &kLatency},
+        {CLAP_EXT_RENDER, &kRender},
+        {CLAP_EXT_GUI, &kGui},
         {CLAP_EXT_TIMER_SUPPORT, &kTimerSupport},
 #if !defined(_WIN32)
         {CLAP_EXT_POSIX_FD_SUPPORT, &kPosixFdSupport},

@@ -80,15 +80,18 @@ bool TextToValue(const clap_plugin_t* plugin, clap_id id, const char* text, doub
     const size_t n = d->options.size();
     for (size_t k = 0; k < n; ++k) {
         if (d->options[k] == text) {
-            *value = n > 1 ? d->minimum + static_cast<double>(k) * (d->maximum - d->minimum) / static_cast<double>(n - 1)
-                           : d->minimum;
+            *value = n > 1
+                         ? d->minimum + static_cast<double>(k) * (d->maximum - d->minimum) / static_cast<double>(n - 1)
+                         : d->minimum;
             return true;
         }
     }
     const char* begin = text;
     const char* end = text + std::strlen(text);
-    while (begin < end && *begin == ' ') ++begin;
-    while (end > begin && end[-1] == ' ') --end;
+    while (begin < end && *begin == ' ')
+        ++begin;
+    while (end > begin && end[-1] == ' ')
+        --end;
     if (begin < end && *begin == '+') ++begin;
     double parsed = 0.0;
     const auto [stop, error] = std::from_chars(begin, end, parsed);

@@ -23,7 +23,8 @@ bool PortInfo(const clap_plugin_t* plugin, uint32_t index, bool isInput, clap_au
     *info = {};
     info->id = 0;
     std::snprintf(info->name, sizeof info->name, "%s", isInput ? "Main In" : "Main Out");
-    info->flags = CLAP_AUDIO_PORT_IS_MAIN | CLAP_AUDIO_PORT_SUPPORTS_64BITS | CLAP_AUDIO_PORT_REQUIRES_COMMON_SAMPLE_SIZE;
+    info->flags =
+        CLAP_AUDIO_PORT_IS_MAIN | CLAP_AUDIO_PORT_SUPPORTS_64BITS | CLAP_AUDIO_PORT_REQUIRES_COMMON_SAMPLE_SIZE;
     info->channel_count = 2;
     info->port_type = CLAP_PORT_STEREO;
     info->in_place_pair = 0;

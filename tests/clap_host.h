@@ -277,8 +277,8 @@ public:
 private:
     explicit ClapInstance(ClapHostOptions options) : options_(options), mainThread_(std::this_thread::get_id())
     {
-        host_ = {kClapVersion, this, "Tolvanger test host", "Calder Forges", "", "1",
-                 &HostExtension, &RequestRestart, &RequestProcess, &RequestCallback};
+        host_ = {kClapVersion, this,           "Tolvanger test host", "Calder Forges", "",
+                 "1",          &HostExtension, &RequestRestart,       &RequestProcess, &RequestCallback};
         threadCheck_ = {&IsMainThread, &IsAudioThread};
         hostParams_ = {&Rescan, &Clear, &RequestFlush};
         hostLatency_ = {&LatencyChanged};

@@ -95,7 +95,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     clap_entry.init("");
     const auto* factory = static_cast<const clap_plugin_factory_t*>(clap_entry.get_factory(CLAP_PLUGIN_FACTORY_ID));
     clap_host_t host{kClapVersion, nullptr, "fuzz", "", "", "1", NoExtension, Quiet, Quiet, Quiet};
-    const clap_plugin_t* plugin = factory->create_plugin(factory, &host, factory->get_plugin_descriptor(factory, 0)->id);
+    const clap_plugin_t* plugin =
+        factory->create_plugin(factory, &host, factory->get_plugin_descriptor(factory, 0)->id);
     if (!plugin) return 0;
     if (input.Take<uint8_t>() & 1) plugin->init(plugin);
     const auto* params = static_cast<const clap_plugin_params_t*>(plugin->get_extension(plugin, CLAP_EXT_PARAMS));
@@ -111,9 +112,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             plugin->activate(plugin, rate, input.Take<uint16_t>(), kind & 2 ? input.Take<uint32_t>() : 512);
             break;
         }
-        case 1: plugin->deactivate(plugin); break;
-        case 2: plugin->start_processing(plugin); break;
-        case 3: plugin->stop_processing(plugin); break;
+        case 1:
+            plugin->deactivate(plugin);
+            break;
+        case 2:
+            plugin->start_processing(plugin);
+            break;
+        case 3:
+            plugin->stop_processing(plugin);
+            break;
         case 4: {
             const uint8_t how = input.Take<uint8_t>();
             Events events = ReadEvents(input);

@@ -59,9 +59,10 @@ TEST(WindowsClap, AudioEqualsTheLinuxLibrary)
                 settings.AddValue(info.id, info.min_value + s.value * (info.max_value - info.min_value));
             }
             clap->Flush(&settings);
-            const cross_build::Stereo fromLinux = cross_build::ReadStereo(folder + cross_build::OutputFile(doublePrecision, block));
-            const cross_build::Stereo fromWindows = doublePrecision ? RenderClap<double>(*clap, input, block)
-                                                                    : RenderClap<float>(*clap, input, block);
+            const cross_build::Stereo fromLinux =
+                cross_build::ReadStereo(folder + cross_build::OutputFile(doublePrecision, block));
+            const cross_build::Stereo fromWindows =
+                doublePrecision ? RenderClap<double>(*clap, input, block) : RenderClap<float>(*clap, input, block);
             ASSERT_EQ(fromLinux.left.size(), fromWindows.left.size());
             double largest = 0.0;
             for (std::size_t i = 0; i < input.left.size(); ++i)
