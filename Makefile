@@ -13,7 +13,7 @@ PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev libca
 	libx11-dev libxtst-dev libsndfile1-dev libebur128-dev libfftw3-dev fonts-liberation2 xvfb \
 	binutils clang libclang-rt-14-dev dpkg-dev help2man lintian \
 	g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 googletest \
-	lv2-dev liblilv-dev lilv-utils sordi libsuil-dev
+	lv2-dev liblilv-dev lilv-utils sordi libsuil-dev nlohmann-json3-dev
 
 RELEASE_DIR ?= build-release
 SANITIZE_DIR ?= build-asan

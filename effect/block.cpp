@@ -41,18 +41,20 @@ void TVexlEffect::DoBlock()
         HostSetLatency(hostObject, ToIndex(latency));
     }
 
-    // The transport is read for the script's sake; the processing does not use it.
+    // The transport is read for the script's sake; the processing does not use it. One
+    // question to the host per block.
+    const HostTransport transport = HostTransportNow(hostObject);
     double hostTempoNow = hostTempo;
     double numerator = hostTimeSigNumerator;
     double denominator = hostTimeSigDenominator;
-    HostTempoAndSignature(hostObject, &hostTempoNow, &numerator, &denominator);
+    HostTempoAndSignature(transport, &hostTempoNow, &numerator, &denominator);
     hostTempo = hostTempoNow;
     hostTimeSigNumerator = numerator;
     hostTimeSigDenominator = denominator;
-    const double playing = HostPlaying(hostObject);
-    const double recording = HostRecording(hostObject);
+    const double playing = transport.playing ? 1.0 : 0.0;
+    const double recording = transport.recording ? 1.0 : 0.0;
     dsp.playState = playing + 4.0 * recording;
-    dsp.musicalPosition = HostMusicalPosition(hostObject);
+    dsp.musicalPosition = transport.musicalPosition;
     RefreshHostCopies();
 
     // The meters keep the lowest gain seen at block starts since the editor last took them.

@@ -8,6 +8,7 @@
 
 #include "effect/band_path.h"
 #include "effect/dsp_variables.h"
+#include "effect/editor_layout.h"
 #include "effect/editor_variables.h"
 #include "runtime/vexl.h"
 
@@ -23,6 +24,11 @@ public:
     void DoInit() override;
     void DoGraphics() override;
     void DoSerialize() override;
+    void EndEditGestures() override;
+
+    // What the init section sets for the drawing section alone: for an editor that shows
+    // the settings of a processor running elsewhere, with no delay lines of its own.
+    void InitEditor();
 
     // Turns the slider values into the band path's settings. The slider section runs it,
     // and so does the drawing section right after it changes a slider (any thread).
@@ -72,9 +78,15 @@ private:
 
     // The editor's layout and colour constants, set by the init section.
     void InitEditorConstants();
+    // The editor's own edits, told to the host (graphics.cpp).
+    void AnnounceSliderEdit(int control, int slider, bool dragging, bool changed);
+    void AnnounceSwitchEdit(int slider);
+    void EndEditGesture(int control, int slider);
     void ResetVariables() noexcept;
     void DefineStrings();
 
+    // The controls whose edit gesture the host was told has begun. The editor thread's.
+    bool editGesture_[kControlCount] = {};
     // How often the init section ran; it numbers the delay-line epochs.
     uint64_t initCount_ = 0;
     // The longest delay line the init section has made: positions never lie beyond it.

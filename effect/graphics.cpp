@@ -71,6 +71,7 @@ void TVexlEffect::DoGraphics()
         place.y = y0 + (place.y - Y0);
         SliderState& state = editor.control[i];
         SharedValue& value = sliderValue[place.slider];
+        const double before = value;
         double result = 0.0;
         switch (place.kind) {
         case ControlKind::Slider:
@@ -82,6 +83,7 @@ void TVexlEffect::DoGraphics()
                     value = 0.0;
                     sliderValues[place.slider] = 0.0;
                     state.lock = 1.0;
+                    EndEditGesture(i, place.slider);
                     continue;
                 }
                 if (IsOn(state.lock)) {
@@ -103,6 +105,10 @@ void TVexlEffect::DoGraphics()
             break;
         }
         sliderValues[place.slider] = result;
+        if (place.kind == ControlKind::Slider)
+            AnnounceSliderEdit(i, place.slider, IsOn(state.dragging), result != before);
+        else if (result != before)
+            AnnounceSwitchEdit(place.slider);
     }
 
     if (IsOn(editor.editorChanged)) {
@@ -116,4 +122,42 @@ void TVexlEffect::DoGraphics()
     editor.colourAlpha = 0.2;
     SetFont(1, kBuildLabelFont, 12, 0);
     DrawText(editor.buildTextNumber, CurrentColour(editor));
+}
+
+// The host hears of the user's own edits as gestures: begin at the press that starts a
+// drag, the new value on each change, end at the release.
+void TVexlEffect::AnnounceSliderEdit(int control, int slider, bool dragging, bool changed)
+{
+    const int32_t index = ParameterOfSlider(slider);
+    if (!hostObject || index < 0) return;
+    if (dragging && !editGesture_[control]) {
+        editGesture_[control] = true;
+        hostObject->BeginEdit(index);
+    }
+    if (editGesture_[control] && changed) hostObject->PerformEdit(index, GetParameterNormalized(index));
+    if (!dragging) EndEditGesture(control, slider);
+}
+
+void TVexlEffect::EndEditGesture(int control, int slider)
+{
+    const int32_t index = ParameterOfSlider(slider);
+    if (!editGesture_[control]) return;
+    editGesture_[control] = false;
+    if (hostObject && index >= 0) hostObject->EndEdit(index);
+}
+
+// A switch flips at a press: the whole gesture at once.
+void TVexlEffect::AnnounceSwitchEdit(int slider)
+{
+    const int32_t index = ParameterOfSlider(slider);
+    if (!hostObject || index < 0) return;
+    hostObject->BeginEdit(index);
+    hostObject->PerformEdit(index, GetParameterNormalized(index));
+    hostObject->EndEdit(index);
+}
+
+void TVexlEffect::EndEditGestures()
+{
+    for (int i = 0; i < kControlCount; ++i)
+        EndEditGesture(i, kControls[i].slider);
 }

@@ -24,11 +24,7 @@ void TVexlEffect::DoInit()
     hostBlockSize = FiniteOrZero(HostBlockSize(hostObject));
     hostTempo = FiniteOrZero(HostTempo(hostObject));
     RefreshHostCopies();
-    redrawRate = 30.0;
-    editor.colourRed = 0.0;
-    editor.colourGreen = 0.0;
-    editor.colourBlue = 0.0;
-    editor.colourAlpha = 0.0;
+    InitEditor();
 
     const double fs = srate;
     dsp.attack0005 = TimeCoefficient(0.0005, fs);
@@ -76,10 +72,23 @@ void TVexlEffect::DoInit()
         s.a6000 = CornerCoefficient(6000.0, fs);
     }
 
-    InitEditorConstants();
-
     // The audio thread clears the splitter states and sets every punch gain to 1 when it
     // sees the new epoch, at the start of the next block (block.cpp).
     chosenPath_.store(static_cast<int>(ResolveSimdPath(static_cast<SimdPath>(requestedPath_.load()))));
     dsp.delayLineEpoch = static_cast<double>(++initCount_);
+
+    // The host learns the latency now, while it switches the plug-in on, not at the first
+    // block: hosts read it when the switch returns.
+    dsp.reportedLatency = dsp.latency;
+    HostAnnounceLatency(hostObject, ToIndex(dsp.latency));
+}
+
+void TVexlEffect::InitEditor()
+{
+    redrawRate = 30.0;
+    editor.colourRed = 0.0;
+    editor.colourGreen = 0.0;
+    editor.colourBlue = 0.0;
+    editor.colourAlpha = 0.0;
+    InitEditorConstants();
 }

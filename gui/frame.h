@@ -43,6 +43,9 @@ public:
     bool HasWindow() const;
     // The child window's id (X11 Window or HWND), 0 without window.
     std::uintptr_t WindowId() const;
+    // The file descriptor of the frame's own X connection, for hosts that run Idle() when it
+    // is readable; -1 without one (and on Windows, where the host's message loop serves).
+    int ConnectionFd() const;
 
     // The window system's own part of the frame; only that back end defines it (see for
     // example gui/x11/display.h).

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "host/mouse_mask.h"
+#include "core/editor_input.h"
+#include "core/process.h"
 #include "host/text_copy.h"
 #include "host/vest.h"
 #include "host/vest_editor.h"
-#include "runtime/fp_mode.h"
 #include "runtime/vexl.h"
 
 namespace {
@@ -61,35 +61,19 @@ void Draw(CVeST* host, double, double)
     if (TVexl* e = Effect(host)) e->DoGraphics();
 }
 
-void RaiseRedrawRate(TVexl* e) { e->redrawRate = std::max(static_cast<double>(e->redrawRate), 30.0); }
-
 void MouseDown(CVeST* host, double x, double y, int buttons)
 {
-    TVexl* e = Effect(host);
-    if (!e) return;
-    e->mouseX = x;
-    e->mouseY = y;
-    e->mouseButtons = ToolkitButtonsToMask(buttons);
-    RaiseRedrawRate(e);
+    if (TVexl* e = Effect(host)) PressMouse(*e, x, y, buttons);
 }
 
 void MouseUp(CVeST* host, double x, double y, int)
 {
-    TVexl* e = Effect(host);
-    if (!e) return;
-    e->mouseX = x;
-    e->mouseY = y;
-    e->mouseButtons = 0;
-    RaiseRedrawRate(e);
+    if (TVexl* e = Effect(host)) ReleaseMouse(*e, x, y);
 }
 
 void MouseMove(CVeST* host, double x, double y, int)
 {
-    TVexl* e = Effect(host);
-    if (!e) return;
-    e->mouseX = x;
-    e->mouseY = y;
-    RaiseRedrawRate(e);
+    if (TVexl* e = Effect(host)) MoveMouse(*e, x, y);
 }
 
 int32_t GetVendorVersion(CVeST* host)
@@ -167,42 +151,9 @@ void GetParameterDisplay(CVeST* host, int32_t index, char* text)
     CopyText(text, e ? e->ParameterDisplay(index) : std::string(), text_limit::kParameterText);
 }
 
-// One frame at a time: the inputs of a frame are read before its outputs are written,
-// so hosts may process in place.
 template <typename Sample> void Process(CVeST* host, Sample** inputs, Sample** outputs, int32_t frames)
 {
-    TVexl* e = Effect(host);
-    if (!e) return;
-    ScopedDenormalGuard denormals;
-    e->DoBlock();
-    if (frames <= 0 || !inputs || !outputs) return;
-    const int n = host->getAeffect()->numInputs;
-    double* values = e->sampleValues;
-    if (n == 2) {
-        const Sample* in0 = inputs[0];
-        const Sample* in1 = inputs[1];
-        Sample* out0 = outputs[0];
-        Sample* out1 = outputs[1];
-        if (!in0 || !in1 || !out0 || !out1) return;
-        for (int32_t j = 0; j < frames; ++j) {
-            values[0] = static_cast<double>(in0[j]);
-            values[1] = static_cast<double>(in1[j]);
-            e->DoSample();
-            out0[j] = static_cast<Sample>(values[0]);
-            out1[j] = static_cast<Sample>(values[1]);
-        }
-        return;
-    }
-    const int channels = std::clamp(n, 0, kSampleValueCount);
-    for (int c = 0; c < channels; ++c)
-        if (!inputs[c] || !outputs[c]) return;
-    for (int32_t j = 0; j < frames; ++j) {
-        for (int c = channels - 1; c >= 0; --c)
-            values[c] = static_cast<double>(inputs[c][j]);
-        e->DoSample();
-        for (int c = channels - 1; c >= 0; --c)
-            outputs[c][j] = static_cast<Sample>(values[c]);
-    }
+    if (TVexl* e = Effect(host)) ProcessFrames(*e, host->getAeffect()->numInputs, inputs, outputs, frames);
 }
 
 void ProcessReplacing(CVeST* host, float** inputs, float** outputs, int32_t frames)

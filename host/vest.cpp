@@ -127,7 +127,7 @@ int32_t CVeST::processEvents(VstEvents* events)
     return 1;
 }
 
-bool CVeST::ReadMidiEvent(VstMidiEvent& event)
+bool CVeST::TakeMidiEvent(VstMidiEvent& event)
 {
     const int32_t read = midiReadIndex.load(std::memory_order_relaxed);
     if (read == midiWriteIndex.load(std::memory_order_relaxed)) return false;

@@ -8,14 +8,12 @@
 
 #include "host/audio_effect.h"
 #include "host/callback_table.h"
+#include "runtime/host_interface.h"
 
 class TVexl;
-namespace gui {
-class DrawContext;
-class Font;
-} // namespace gui
 
-class CVeST : public AudioEffectX {
+// Also the core's host: the effect reaches the host only through the HostInterface part.
+class CVeST : public AudioEffectX, public HostInterface {
 public:
     static constexpr int kMidiRingSize = 1000;
 
@@ -46,15 +44,28 @@ public:
     int32_t processEvents(VstEvents* events) override;
     int32_t canDo(char* text) override;
 
+    // The host interface (host/vest_host.cpp).
+    double SampleRate() override;
+    double BlockSize() override;
+    int32_t InputCount() override;
+    int32_t OutputCount() override;
+    HostTransport Transport() override;
+    void AnnounceLatency(int32_t samples) override;
+    void StoreLatency(int32_t samples) override;
+    void BeginEdit(int32_t index) override;
+    void PerformEdit(int32_t index, double normalised) override;
+    void EndEdit(int32_t index) override;
+    bool RequestRedraw() override;
+    bool EditorSize(int32_t& width, int32_t& height) override;
+    void UpdateDisplay() override;
+    bool ReadMidiEvent(HostMidiEvent& event) override;
+
     // Takes the oldest unread MIDI record; false when there is none.
-    bool ReadMidiEvent(VstMidiEvent& event);
+    bool TakeMidiEvent(VstMidiEvent& event);
 
     TVexl* effect;
-    // Published by the editor view for the length of one paint, null otherwise.
-    gui::DrawContext* drawContext = nullptr;
     std::atomic<int32_t> midiWriteIndex{0};
     std::atomic<int32_t> midiReadIndex{0};
-    std::vector<std::shared_ptr<gui::Font>> fontCache;
     std::vector<VstMidiEvent> midiEventRing;
     VeSTCallbackTable table;
 };

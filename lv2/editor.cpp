@@ -2,68 +2,77 @@
 
 #include <lv2/instance-access/instance-access.h>
 
-#include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 
+#include "core/editor_window.h"
+#include "core/plugin.h"
 #include "effect/effect.h"
-#include "gui/frame.h"
-#include "host/vest.h"
-#include "host/vest_editor.h"
 #include "lv2/features.h"
-#include "lv2/meter_source.h"
 #include "lv2/port_layout.h"
+#include "lv2/processor_access.h"
 #include "lv2/uris.h"
-#include "lv2/vst_instance.h"
+#include "runtime/host_interface.h"
 
 namespace {
 
 using lv2_ports::kParameterCount;
 
-// Every call comes on the host's UI thread.
-class Editor {
+// Every call comes on the host's UI thread. With instance access the editor is the running
+// processor's own (it draws that effect, meters included); otherwise a light effect of the
+// editor's own shows the settings the ports send, with no processing and no meters.
+class Editor : public HostInterface {
 public:
     // Null without a parent window, or when no window could be made in it.
     static Editor* Make(LV2UI_Write_Function write, LV2UI_Controller controller, const LV2_Feature* const* features,
                         LV2UI_Widget* widget);
-    ~Editor();
+    ~Editor() override;
     Editor(const Editor&) = delete;
     Editor& operator=(const Editor&) = delete;
 
     void PortEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer);
     void Idle();
 
-private:
-    Editor(CVeST* host, LV2UI_Write_Function write, LV2UI_Controller controller);
-    intptr_t Dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr, float opt = 0.0f);
-    double Parameter(uint32_t index) const { return effect_->sliderValues[effect_->sliderDefs[index].number]; }
-    void TakeMeters();
+    // The host interface of the light effect: its edits are the user's, like the
+    // processor's editor's.
+    double SampleRate() override { return 0.0; }
+    double BlockSize() override { return 0.0; }
+    int32_t InputCount() override { return 2; }
+    int32_t OutputCount() override { return 2; }
+    HostTransport Transport() override { return {}; }
+    void AnnounceLatency(int32_t) override {}
+    void StoreLatency(int32_t) override {}
+    void BeginEdit(int32_t index) override { Begin(this, static_cast<uint32_t>(index)); }
+    void PerformEdit(int32_t index, double) override
+    {
+        Change(this, static_cast<uint32_t>(index), static_cast<float>(plugin_->GetValue(index)));
+    }
+    void EndEdit(int32_t index) override { End(this, static_cast<uint32_t>(index)); }
+    bool RequestRedraw() override { return window_ && window_->Redraw(); }
+    bool EditorSize(int32_t& width, int32_t& height) override;
 
-    CVeST* host_;
-    TVexlEffect* effect_;
+private:
+    Editor(LV2UI_Write_Function write, LV2UI_Controller controller) : write_(write), controller_(controller) {}
+
+    // The edit sink: port writes, with the host's touch around a gesture where it offers it.
+    static void Begin(void* target, uint32_t index);
+    static void Change(void* target, uint32_t index, float value);
+    static void End(void* target, uint32_t index);
+
     LV2UI_Write_Function write_;
     LV2UI_Controller controller_;
-    MeterSource* meters_ = nullptr;
+    const LV2UI_Touch* touch_ = nullptr;
+    ProcessorAccess* access_ = nullptr;
+    std::unique_ptr<Plugin> plugin_;
+    std::unique_ptr<EditorWindow> window_;
 };
-
-Editor::Editor(CVeST* host, LV2UI_Write_Function write, LV2UI_Controller controller)
-    : host_(host), effect_(static_cast<TVexlEffect*>(host->effect)), write_(write), controller_(controller)
-{
-}
 
 Editor::~Editor()
 {
-    Dispatch(effEditClose);
-    Dispatch(effClose);
-}
-
-intptr_t Editor::Dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt)
-{
-    AEffect* e = host_ ? host_->getAeffect() : nullptr;
-    if (!e) return 0;
-    if (opcode == effClose) host_ = nullptr; // the record deletes the instance
-    return e->dispatcher(e, opcode, index, value, ptr, opt);
+    if (access_) access_->closeEditor(access_);
+    window_.reset();
+    plugin_.reset();
 }
 
 Editor* Editor::Make(LV2UI_Write_Function write, LV2UI_Controller controller, const LV2_Feature* const* features,
@@ -71,73 +80,81 @@ Editor* Editor::Make(LV2UI_Write_Function write, LV2UI_Controller controller, co
 {
     void* parent = const_cast<void*>(FindFeature(features, LV2_UI__parent));
     if (!parent || !write || !widget) return nullptr;
-    CVeST* host = lv2_support::MakeVstInstance();
-    if (!host) return nullptr;
-    auto* self = new Editor(host, write, controller);
-    if (self->effect_->ParameterCount() != static_cast<int>(kParameterCount)) {
-        delete self;
-        return nullptr;
+    auto self = std::unique_ptr<Editor>(new Editor(write, controller));
+    if (auto* touch = static_cast<const LV2UI_Touch*>(FindFeature(features, LV2_UI__touch)); touch && touch->touch)
+        self->touch_ = touch;
+    const auto parentId = reinterpret_cast<std::uintptr_t>(parent);
+
+    std::uintptr_t window = 0;
+    auto* access = static_cast<ProcessorAccess*>(const_cast<void*>(FindFeature(features, LV2_INSTANCE_ACCESS_URI)));
+    if (access && access->magic == ProcessorAccess::kMagic && access->openEditor) {
+        const EditSink sink{self.get(), &Editor::Begin, &Editor::Change, &Editor::End};
+        window = access->openEditor(access, parentId, &sink);
+        if (window) self->access_ = access;
     }
-    // Mains on runs the init section, which sets the editor's layout constants and frame rate.
-    self->Dispatch(effOpen);
-    self->Dispatch(effMainsChanged, 0, 1);
-    self->Dispatch(effEditOpen, 0, 0, parent);
-    auto* editor = dynamic_cast<CVeSTEditor*>(host->getEditor());
-    gui::Frame* frame = editor ? editor->frame() : nullptr;
-    if (!frame || !frame->HasWindow()) {
-        delete self;
-        return nullptr;
+    if (!window) {
+        self->plugin_ = std::make_unique<Plugin>(*self);
+        if (self->plugin_->ParameterCount() != static_cast<int>(kParameterCount)) return nullptr;
+        TVexlEffect& effect = self->plugin_->Effect();
+        effect.InitEditor();
+        effect.DoSlider();
+        self->window_ = std::make_unique<EditorWindow>(effect, parentId);
+        if (!self->window_->HasWindow()) return nullptr;
+        window = self->window_->WindowId();
     }
-    auto* source = static_cast<MeterSource*>(const_cast<void*>(FindFeature(features, LV2_INSTANCE_ACCESS_URI)));
-    if (source && source->magic == MeterSource::kMagic && source->take) self->meters_ = source;
-    *widget = reinterpret_cast<LV2UI_Widget>(frame->WindowId());
+    *widget = reinterpret_cast<LV2UI_Widget>(window);
     if (auto* resize = static_cast<const LV2UI_Resize*>(FindFeature(features, LV2_UI__resize));
         resize && resize->ui_resize)
-        resize->ui_resize(resize->handle, frame->Width(), frame->Height());
-    return self;
+        resize->ui_resize(resize->handle, EditorWindow::kWidth, EditorWindow::kHeight);
+    return self.release();
+}
+
+bool Editor::EditorSize(int32_t& width, int32_t& height)
+{
+    if (!window_) return false;
+    width = window_->Width();
+    height = window_->Height();
+    return true;
 }
 
 // A value from the host moves the control: it is set like a host parameter, so the slider
-// section refreshes the values the drawing section shows.
+// section refreshes the values the drawing section shows. Never echoed back.
 void Editor::PortEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer)
 {
     if (port >= kParameterCount || format != 0 || size != sizeof(float) || !buffer) return;
     float value = 0.0f;
     std::memcpy(&value, buffer, sizeof value);
-    effect_->SetParameterValue(static_cast<int32_t>(port), static_cast<double>(value));
+    if (access_)
+        access_->setValue(access_, port, value);
+    else if (plugin_)
+        plugin_->SetValue(static_cast<int32_t>(port), static_cast<double>(value));
 }
 
-// The compression meters keep the lowest gain until the drawing section has shown them;
-// the processor's meters start afresh at every reading.
-void Editor::TakeMeters()
-{
-    if (!meters_) return;
-    MeterReading reading{};
-    meters_->take(meters_, &reading);
-    DspVariables& dsp = effect_->dsp;
-    for (int c = 0; c < kChannelCount; ++c)
-        for (int b = 0; b < kBandCount; ++b)
-            dsp.compMeter[c][b] = std::fmin(dsp.compMeter[c][b], reading.compression[c][b]);
-    for (int b = 0; b < kBandCount; ++b)
-        dsp.transientMeter[b] = reading.transient[b];
-    dsp.monoInput = reading.monoInput;
-}
-
-// Mouse input and painting happen inside the editor's idle pass; whatever slider it
-// changed there is the user's doing and goes to the host's port.
+// Mouse input and painting happen inside the editor's idle pass.
 void Editor::Idle()
 {
-    TakeMeters();
-    double before[kParameterCount];
-    for (uint32_t i = 0; i < kParameterCount; ++i)
-        before[i] = Parameter(i);
-    Dispatch(effEditIdle);
-    for (uint32_t i = 0; i < kParameterCount; ++i) {
-        const double after = Parameter(i);
-        if (after == before[i] || !std::isfinite(after)) continue;
-        const auto value = static_cast<float>(after);
-        write_(controller_, i, sizeof value, 0, &value);
-    }
+    if (access_)
+        access_->idleEditor(access_);
+    else if (window_)
+        window_->Idle();
+}
+
+void Editor::Begin(void* target, uint32_t index)
+{
+    auto* self = static_cast<Editor*>(target);
+    if (self->touch_ && index < kParameterCount) self->touch_->touch(self->touch_->handle, index, true);
+}
+
+void Editor::Change(void* target, uint32_t index, float value)
+{
+    auto* self = static_cast<Editor*>(target);
+    if (index < kParameterCount) self->write_(self->controller_, index, sizeof value, 0, &value);
+}
+
+void Editor::End(void* target, uint32_t index)
+{
+    auto* self = static_cast<Editor*>(target);
+    if (self->touch_ && index < kParameterCount) self->touch_->touch(self->touch_->handle, index, false);
 }
 
 // The descriptor's functions: nothing thrown leaves them.

@@ -1,9 +1,8 @@
 #pragma once
-// The LV2 editor: the VST build's editor (CVeSTEditor, its view, the drawing section and
-// the skin) over an instance of its own that processes no audio. Port values reach that
-// instance's sliders like host parameters; what the editor changes is written back to the
-// host's ports; the meters come from the processor through instance access when the host
-// offers it.
+// The LV2 editor: the same editor as every build's, drawn from the running processor when
+// the host gives instance access, else from a light effect of its own that shows the
+// settings the ports send. What the user changes goes to the host's ports, inside touch
+// gestures where the host offers them.
 
 #include <lv2/ui/ui.h>
 

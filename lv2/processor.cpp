@@ -7,19 +7,22 @@
 #include <lv2/urid/urid.h>
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <memory>
 
+#include "core/editor_window.h"
+#include "core/plugin.h"
 #include "effect/effect.h"
-#include "host/vest.h"
 #include "lv2/features.h"
-#include "lv2/meter_source.h"
 #include "lv2/port_layout.h"
+#include "lv2/processor_access.h"
 #include "lv2/uris.h"
-#include "lv2/vst_instance.h"
+#include "runtime/host_interface.h"
 
 namespace {
 
@@ -28,11 +31,13 @@ using namespace lv2_ports;
 // Bits of a NaN: a port value no look has seen yet; every NaN is ignored anyway.
 constexpr uint32_t kNothingSeen = 0xFFFFFFFFu;
 
-class Processor : public MeterSource {
+// The LV2 plug-in over the core. Ports carry the parameters in the sliders' own units; the
+// host interface answers what the host gave at instantiation (LV2 passes no transport
+// through our ports). The editor of a host that gives instance access draws this effect.
+class Processor : public ProcessorAccess, public HostInterface {
 public:
-    // Null when the rate is unusable or the instance cannot be made.
+    // Null when the rate is unusable.
     static Processor* Make(double rate, const LV2_Feature* const* features);
-    ~Processor();
     Processor(const Processor&) = delete;
     Processor& operator=(const Processor&) = delete;
 
@@ -45,15 +50,41 @@ public:
     LV2_State_Status Save(LV2_State_Store_Function store, LV2_State_Handle handle);
     LV2_State_Status Restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle);
 
+    // The host interface.
+    double SampleRate() override { return rate_; }
+    double BlockSize() override { return maxBlock_; }
+    int32_t InputCount() override { return 2; }
+    int32_t OutputCount() override { return 2; }
+    HostTransport Transport() override { return {}; }
+    void AnnounceLatency(int32_t samples) override { StoreLatency(samples); }
+    void StoreLatency(int32_t samples) override { latency_.store(samples, std::memory_order_relaxed); }
+    void BeginEdit(int32_t index) override;
+    void PerformEdit(int32_t index, double normalised) override;
+    void EndEdit(int32_t index) override;
+    bool RequestRedraw() override { return editor_ && editor_->Redraw(); }
+    bool EditorSize(int32_t& width, int32_t& height) override;
+
 private:
-    explicit Processor(CVeST* host);
-    intptr_t Dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr, float opt = 0.0f);
+    explicit Processor(double rate) : rate_(rate), plugin_(*this)
+    {
+        ProcessorAccess::openEditor = &Processor::OpenEditor;
+        ProcessorAccess::idleEditor = &Processor::IdleEditor;
+        ProcessorAccess::closeEditor = &Processor::CloseEditor;
+        ProcessorAccess::setValue = &Processor::SetValue;
+        std::fill(std::begin(seen_), std::end(seen_), kNothingSeen);
+    }
     void ReadOptions(const LV2_Options_Option* options);
     void ApplyControls();
-    static void TakeMeters(MeterSource* source, MeterReading* reading);
+    void WriteLatencyPort();
+    static uintptr_t OpenEditor(ProcessorAccess* self, uintptr_t parent, const EditSink* sink);
+    static void IdleEditor(ProcessorAccess* self);
+    static void CloseEditor(ProcessorAccess* self);
+    static void SetValue(ProcessorAccess* self, uint32_t index, float value);
 
-    CVeST* host_;
-    TVexlEffect* effect_;
+    double rate_;
+    double maxBlock_ = 0.0;
+    std::atomic<int32_t> latency_{0};
+    Plugin plugin_;
     const LV2_URID_Map* map_ = nullptr;
     LV2_URID stateKey_ = 0;
     LV2_URID chunkType_ = 0;
@@ -61,28 +92,17 @@ private:
     uint32_t seen_[kParameterCount];
     float* inputs_[2] = {};
     float* outputs_[2] = {};
-    float* latency_ = nullptr;
-    bool active_ = false;
+    float* latencyPort_ = nullptr;
+    // The UI thread's: the editor drawn from this instance and where its edits go.
+    std::unique_ptr<EditorWindow> editor_;
+    EditSink sink_{};
 };
-
-Processor::Processor(CVeST* host) : host_(host), effect_(static_cast<TVexlEffect*>(host->effect))
-{
-    take = &Processor::TakeMeters;
-    std::fill(std::begin(seen_), std::end(seen_), kNothingSeen);
-}
-
-Processor::~Processor() { Dispatch(effClose); }
 
 Processor* Processor::Make(double rate, const LV2_Feature* const* features)
 {
     if (!std::isfinite(rate) || rate < 1.0 || rate > std::numeric_limits<float>::max()) return nullptr;
-    CVeST* host = lv2_support::MakeVstInstance();
-    if (!host) return nullptr;
-    auto* self = new Processor(host);
-    if (self->effect_->ParameterCount() != static_cast<int>(kParameterCount)) {
-        delete self;
-        return nullptr;
-    }
+    auto self = std::unique_ptr<Processor>(new Processor(rate));
+    if (self->plugin_.ParameterCount() != static_cast<int>(kParameterCount)) return nullptr;
     self->map_ = static_cast<const LV2_URID_Map*>(FindFeature(features, LV2_URID__map));
     if (self->map_ && self->map_->map) {
         self->stateKey_ = self->map_->map(self->map_->handle, lv2_uris::kStateChunk);
@@ -90,21 +110,14 @@ Processor* Processor::Make(double rate, const LV2_Feature* const* features)
     } else {
         self->map_ = nullptr;
     }
-    self->Dispatch(effOpen);
-    self->Dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate));
     self->ReadOptions(static_cast<const LV2_Options_Option*>(FindFeature(features, LV2_OPTIONS__options)));
-    return self;
+    // Made ready for processing now, where allocating is allowed: a host that runs without
+    // activating first finds the delay lines in place.
+    self->plugin_.Activate();
+    return self.release();
 }
 
-intptr_t Processor::Dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt)
-{
-    AEffect* e = host_ ? host_->getAeffect() : nullptr;
-    if (!e) return 0;
-    if (opcode == effClose) host_ = nullptr; // the record deletes the instance
-    return e->dispatcher(e, opcode, index, value, ptr, opt);
-}
-
-// The largest block the host will run becomes the block size a VST host would set.
+// The largest block the host will run.
 void Processor::ReadOptions(const LV2_Options_Option* options)
 {
     if (!options || !map_) return;
@@ -115,7 +128,7 @@ void Processor::ReadOptions(const LV2_Options_Option* options)
         if (options->type != atomInt || options->size != sizeof(int32_t) || !options->value) continue;
         int32_t frames = 0;
         std::memcpy(&frames, options->value, sizeof frames);
-        if (frames > 0) Dispatch(effSetBlockSize, 0, frames);
+        if (frames > 0) maxBlock_ = frames;
     }
 }
 
@@ -139,25 +152,28 @@ void Processor::Connect(uint32_t port, void* data)
         outputs_[1] = static_cast<float*>(data);
         break;
     case kLatency:
-        latency_ = static_cast<float*>(data);
+        latencyPort_ = static_cast<float*>(data);
         break;
     default:
         break;
     }
 }
 
-// Mains on: the init section, then the slider section, as at a VST host's resume.
-void Processor::Activate()
+void Processor::WriteLatencyPort()
 {
-    Dispatch(effMainsChanged, 0, 1);
-    active_ = true;
+    if (latencyPort_) *latencyPort_ = static_cast<float>(latency_.load(std::memory_order_relaxed));
 }
 
-void Processor::Deactivate()
+// Switching on starts the processing afresh: the init section, then the slider section. The
+// latency port holds the new delay at once, for hosts that read it before the first run.
+void Processor::Activate()
 {
-    Dispatch(effMainsChanged, 0, 0);
-    active_ = false;
+    ApplyControls();
+    plugin_.Activate();
+    WriteLatencyPort();
 }
+
+void Processor::Deactivate() { plugin_.Deactivate(); }
 
 // A port value that changed since the last look is set like a host parameter: quantised to
 // the step, and the slider section runs when the stored value changes. A value as before,
@@ -170,42 +186,39 @@ void Processor::ApplyControls()
         const auto bits = std::bit_cast<uint32_t>(value);
         if (bits == seen_[i]) continue;
         seen_[i] = bits;
-        effect_->SetParameterValue(static_cast<int32_t>(i), static_cast<double>(value));
+        plugin_.SetValue(static_cast<int32_t>(i), static_cast<double>(value));
     }
 }
 
 void Processor::Run(uint32_t frames)
 {
-    if (!active_) Activate(); // some hosts run without activating first
     ApplyControls();
-    AEffect* e = host_->getAeffect();
     const bool connected = inputs_[0] && inputs_[1] && outputs_[0] && outputs_[1];
     if (!connected) {
         // The block section still runs, so the latency is known.
-        float* none[2] = {nullptr, nullptr};
-        e->processReplacing(e, none, none, 0);
+        plugin_.Process(static_cast<const float* const*>(nullptr), nullptr, 0);
     } else {
         // One processing call per run, so the block section runs as often as the host
-        // calls; only a run beyond the VST frame count is split.
+        // calls; only a run beyond the int32 frame count is split.
         uint32_t done = 0;
         do {
             const auto n = static_cast<int32_t>(
                 std::min<uint32_t>(frames - done, static_cast<uint32_t>(std::numeric_limits<int32_t>::max())));
-            float* in[2] = {inputs_[0] + done, inputs_[1] + done};
+            const float* in[2] = {inputs_[0] + done, inputs_[1] + done};
             float* out[2] = {outputs_[0] + done, outputs_[1] + done};
-            e->processReplacing(e, in, out, n);
+            plugin_.Process(in, out, n);
             done += static_cast<uint32_t>(n);
         } while (done < frames);
     }
-    if (latency_) *latency_ = static_cast<float>(host_->initialDelay());
+    WriteLatencyPort();
 }
 
 LV2_State_Status Processor::Save(LV2_State_Store_Function store, LV2_State_Handle handle)
 {
     if (!map_) return LV2_STATE_ERR_NO_FEATURE;
     if (!store) return LV2_STATE_ERR_UNKNOWN;
-    void* chunk = nullptr;
-    const intptr_t size = Dispatch(effGetChunk, 0, 0, &chunk);
+    const void* chunk = nullptr;
+    const int32_t size = plugin_.GetState(&chunk);
     if (size <= 0 || !chunk) return LV2_STATE_ERR_UNKNOWN;
     // Little-endian floats of fixed meaning: the same bytes on every machine.
     return store(handle, stateKey_, chunk, static_cast<size_t>(size), chunkType_,
@@ -223,8 +236,8 @@ LV2_State_Status Processor::Restore(LV2_State_Retrieve_Function retrieve, LV2_St
     // Nothing saved: the settings stay as the control ports give them.
     if (!chunk) return LV2_STATE_SUCCESS;
     if (type != chunkType_) return LV2_STATE_ERR_BAD_TYPE;
-    const auto bytes = static_cast<intptr_t>(std::min<size_t>(size, std::numeric_limits<int32_t>::max()));
-    Dispatch(effSetChunk, 0, bytes, const_cast<void*>(chunk));
+    const auto bytes = static_cast<int32_t>(std::min<size_t>(size, std::numeric_limits<int32_t>::max()));
+    plugin_.SetState(chunk, bytes);
     // The values the ports hold now were there before the chunk: only a port that changes
     // from here on overrides a restored setting. (A host that restores the port values too
     // sets them after this, to the same values as the chunk's.)
@@ -233,29 +246,74 @@ LV2_State_Status Processor::Restore(LV2_State_Retrieve_Function retrieve, LV2_St
     return LV2_STATE_SUCCESS;
 }
 
-void Processor::TakeMeters(MeterSource* source, MeterReading* reading)
+void Processor::BeginEdit(int32_t index)
 {
-    if (!source || !reading) return;
-    DspVariables& dsp = static_cast<Processor*>(source)->effect_->dsp;
-    for (int c = 0; c < kChannelCount; ++c)
-        for (int b = 0; b < kBandCount; ++b) {
-            reading->compression[c][b] = dsp.compMeter[c][b];
-            dsp.compMeter[c][b] = 1.0;
-        }
-    for (int b = 0; b < kBandCount; ++b)
-        reading->transient[b] = dsp.transientMeter[b];
-    reading->monoInput = dsp.monoInput;
+    if (sink_.begin) sink_.begin(sink_.target, static_cast<uint32_t>(index));
+}
+
+void Processor::PerformEdit(int32_t index, double)
+{
+    if (sink_.change)
+        sink_.change(sink_.target, static_cast<uint32_t>(index), static_cast<float>(plugin_.GetValue(index)));
+}
+
+void Processor::EndEdit(int32_t index)
+{
+    if (sink_.end) sink_.end(sink_.target, static_cast<uint32_t>(index));
+}
+
+bool Processor::EditorSize(int32_t& width, int32_t& height)
+{
+    if (!editor_) return false;
+    width = editor_->Width();
+    height = editor_->Height();
+    return true;
+}
+
+uintptr_t Processor::OpenEditor(ProcessorAccess* access, uintptr_t parent, const EditSink* sink)
+{
+    auto* self = static_cast<Processor*>(access);
+    try {
+        self->editor_.reset();
+        self->sink_ = sink ? *sink : EditSink{};
+        auto editor = std::make_unique<EditorWindow>(self->plugin_.Effect(), parent);
+        if (!editor->HasWindow()) return 0;
+        self->editor_ = std::move(editor);
+        return self->editor_->WindowId();
+    } catch (...) {
+        self->sink_ = EditSink{};
+        return 0;
+    }
+}
+
+void Processor::IdleEditor(ProcessorAccess* access)
+{
+    auto* self = static_cast<Processor*>(access);
+    if (self->editor_) self->editor_->Idle();
+}
+
+void Processor::CloseEditor(ProcessorAccess* access)
+{
+    auto* self = static_cast<Processor*>(access);
+    self->editor_.reset();
+    self->sink_ = EditSink{};
+}
+
+void Processor::SetValue(ProcessorAccess* access, uint32_t index, float value)
+{
+    if (index < kParameterCount)
+        static_cast<Processor*>(access)->plugin_.SetValue(static_cast<int32_t>(index), static_cast<double>(value));
 }
 
 // The descriptor's functions: nothing thrown leaves them.
 
-Processor* From(LV2_Handle instance) { return static_cast<Processor*>(static_cast<MeterSource*>(instance)); }
+Processor* From(LV2_Handle instance) { return static_cast<Processor*>(static_cast<ProcessorAccess*>(instance)); }
 
 LV2_Handle Instantiate(const LV2_Descriptor*, double rate, const char*, const LV2_Feature* const* features)
 {
     try {
         Processor* self = Processor::Make(rate, features);
-        return self ? static_cast<MeterSource*>(self) : nullptr;
+        return self ? static_cast<ProcessorAccess*>(self) : nullptr;
     } catch (...) {
         return nullptr;
     }
@@ -276,10 +334,7 @@ void Activate(LV2_Handle instance)
 
 void Run(LV2_Handle instance, uint32_t frames)
 {
-    try {
-        if (instance) From(instance)->Run(frames);
-    } catch (...) {
-    }
+    if (instance) From(instance)->Run(frames);
 }
 
 void Deactivate(LV2_Handle instance)

@@ -1,7 +1,6 @@
 #pragma once
-// The LV2 plug-in: the instance the VST 2.4 entry makes (the same CVeST, table and
-// TVexlEffect), driven through its record. Control ports carry the parameters in the
-// sliders' own units; the state extension carries the same chunk a VST host saves.
+// The LV2 plug-in: the core's Plugin with control ports carrying the parameters in the
+// sliders' own units, and the state extension carrying the same chunk a VST host saves.
 
 #include <lv2/core/lv2.h>
 

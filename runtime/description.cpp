@@ -110,3 +110,10 @@ std::string CVexlDescription::ParameterText(int32_t index, double v) const
         option = static_cast<size_t>(k);
     return d.options[option];
 }
+
+int32_t CVexlDescription::ParameterOfSlider(int32_t number) const
+{
+    for (size_t i = 0; i < sliderDefs.size(); ++i)
+        if (sliderDefs[i].number == number) return static_cast<int32_t>(i);
+    return -1;
+}

@@ -35,6 +35,8 @@ public:
     void AddSliderOption(const std::string& text);
 
     int ParameterCount() const { return static_cast<int>(sliderDefs.size()); }
+    // The parameter index of slider `number`; -1 when no parameter shows it.
+    int32_t ParameterOfSlider(int32_t number) const;
     bool IsParameter(int32_t index) const { return index >= 0 && index < ParameterCount(); }
 
     // Host side. An index that names no parameter answers 0 or an empty text and

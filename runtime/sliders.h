@@ -3,7 +3,7 @@
 // thread, the editor and state loading write them while the audio thread reads.
 
 #include "runtime/shared_value.h"
-#include "runtime/vest_link.h"
+#include "runtime/host_link.h"
 
 constexpr int kSliderCount = 128;
 

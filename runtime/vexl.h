@@ -22,6 +22,8 @@ public:
     virtual void DoSerialize() {}
     virtual int32_t SetState(const void* data, int32_t byteCount, bool isPreset);
     virtual int32_t GetState(void** data, bool isPreset);
+    // The mouse button went up: the editor's edit gestures end here, not at the next paint.
+    virtual void EndEditGestures() {}
 
     uint32_t lastRedraw = 0;
     int32_t stateLoadCounter = 0;

@@ -14,19 +14,34 @@ using namespace testing_support;
 
 namespace {
 
-TEST(AudioFrame, FirstBlockReportsTwiceTheLookaheadAsInitialDelay)
+// Hosts read the latency when the switch-on returns; those that read it earlier learn of
+// the change through audioMasterIOChanged, sent from the dispatcher's thread.
+TEST(AudioFrame, LatencyIsThereWhenTheSwitchOnReturns)
 {
     for (auto [rate, delay] : {std::pair{44100.0f, 128}, std::pair{48000.0f, 138}, std::pair{96000.0f, 278}}) {
         auto p = StartedInstance(rate, 512);
         ASSERT_TRUE(p);
-        EXPECT_EQ(p->InitialDelay(), 0);
+        EXPECT_EQ(p->InitialDelay(), delay) << rate;
+        EXPECT_EQ(p->CallCount(audioMasterIOChanged), 1) << rate;
         float l[16] = {}, r[16] = {};
         float* channels[2] = {l, r};
         p->Process(channels, channels, 16);
         EXPECT_EQ(p->InitialDelay(), delay) << rate;
-        // Set quietly: the record changes, the host is not told.
-        EXPECT_EQ(p->CallCount(audioMasterIOChanged), 0);
+        // Switching on again at the same rate changes nothing the host must hear of.
+        p->Dispatch(effMainsChanged, 0, 0);
+        p->Dispatch(effMainsChanged, 0, 1);
+        EXPECT_EQ(p->CallCount(audioMasterIOChanged), 1) << rate;
     }
+}
+
+TEST(AudioFrame, NewRateTellsTheHostOfTheNewLatency)
+{
+    auto p = StartedInstance(44100, 512);
+    p->Dispatch(effMainsChanged, 0, 0);
+    p->Dispatch(effSetSampleRate, 0, 0, nullptr, 96000.0f);
+    p->Dispatch(effMainsChanged, 0, 1);
+    EXPECT_EQ(p->InitialDelay(), 278);
+    EXPECT_EQ(p->CallCount(audioMasterIOChanged), 2);
 }
 
 TEST(AudioFrame, ZeroFrameCallStillReportsTheLatency)

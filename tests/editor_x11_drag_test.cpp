@@ -11,8 +11,11 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <string>
 #include <thread>
+#include <vector>
 
+#include "effect/editor_layout.h"
 #include "tests/display_turn.h"
 #include "tests/lo_gain_drag.h"
 #include "tests/plugin_fixture.h"
@@ -60,6 +63,22 @@ protected:
     // Moves the pointer to editor coordinates (the editor fills our window from its corner).
     void PointerTo(int x, int y) { testing_support::MovePointer(display, parent, x, y); }
 
+    // The edit calls the editor made, in order, as opcode letters: B begin, A automate, E end.
+    std::string EditCalls(int32_t index, std::vector<float>* automated = nullptr) const
+    {
+        std::string calls;
+        for (const hostkit::HostCall& call : instance->Calls()) {
+            if (call.index != index) continue;
+            if (call.opcode == audioMasterBeginEdit) calls += 'B';
+            if (call.opcode == audioMasterEndEdit) calls += 'E';
+            if (call.opcode == audioMasterAutomate) {
+                calls += 'A';
+                if (automated) automated->push_back(call.opt);
+            }
+        }
+        return calls;
+    }
+
     std::unique_ptr<testing_support::DisplayTurn> turn;
     Display* display = nullptr;
     Window parent = 0;
@@ -79,6 +98,16 @@ TEST_F(EditorDrag, DraggingTheLoGainKnobChangesTheParameter)
     EXPECT_NEAR(instance->GetParameter(kLoGainIndex), (6.1 + 20) / 40, 1e-6);
     EXPECT_EQ(instance->ParameterDisplay(kLoGainIndex), "6.10");
 
+    // The host heard of it as one gesture: begin, the values on the way, end; the last
+    // value is the one the parameter holds.
+    std::vector<float> automated;
+    const std::string calls = EditCalls(kLoGainIndex, &automated);
+    EXPECT_TRUE(calls.size() >= 3 && calls.front() == 'B' && calls.back() == 'E' &&
+                calls.find_first_not_of('A', 1) == calls.size() - 1)
+        << calls;
+    ASSERT_FALSE(automated.empty());
+    EXPECT_EQ(automated.back(), instance->GetParameter(kLoGainIndex));
+
     // A press away from every control changes nothing more.
     PointerTo(300, 530);
     IdleFor(60);
@@ -87,6 +116,36 @@ TEST_F(EditorDrag, DraggingTheLoGainKnobChangesTheParameter)
     XTestFakeButtonEvent(display, 1, False, 0);
     IdleFor(60);
     EXPECT_EQ(instance->ParameterDisplay(kLoGainIndex), "6.10");
+    EXPECT_EQ(EditCalls(kLoGainIndex), calls);
+}
+
+TEST_F(EditorDrag, ASwitchClickIsOneWholeGestureAndHostChangesAreNotEchoed)
+{
+    constexpr int kPunchIndex = 24; // slider 31
+    ASSERT_EQ(instance->ParameterName(kPunchIndex), "Punch");
+    ASSERT_EQ(instance->Dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(parent)), 1);
+    IdleFor(200);
+    // The host's own changes, while the editor shows them, are never sent back.
+    instance->SetParameter(kLoGainIndex, 0.75f);
+    instance->SetParameter(kPunchIndex, 1.0f);
+    IdleFor(100);
+    instance->SetParameter(kPunchIndex, 0.0f);
+    IdleFor(100);
+    EXPECT_EQ(EditCalls(kLoGainIndex), "");
+    EXPECT_EQ(EditCalls(kPunchIndex), "");
+
+    const ControlPlace& punch = kControls[25];
+    ASSERT_EQ(punch.slider, 31);
+    PointerTo(static_cast<int>(punch.x + punch.width / 2), static_cast<int>(punch.y + punch.height / 2));
+    IdleFor(100);
+    XTestFakeButtonEvent(display, 1, True, 0);
+    IdleFor(100);
+    XTestFakeButtonEvent(display, 1, False, 0);
+    IdleFor(100);
+    std::vector<float> automated;
+    EXPECT_EQ(EditCalls(kPunchIndex, &automated), "BAE");
+    EXPECT_EQ(automated, std::vector<float>{1.0f});
+    EXPECT_EQ(instance->GetParameter(kPunchIndex), 1.0f);
 }
 
 #endif

@@ -23,6 +23,7 @@ TEST(Lifecycle, FreshRecordDescribesThePlugin)
     EXPECT_EQ(e->flags, 0x1031);
     EXPECT_EQ(e->uniqueID, 0x544C5647);
     EXPECT_EQ(e->version, 1);
+    // Not switched on yet: no latency known.
     EXPECT_EQ(e->initialDelay, 0);
     EXPECT_EQ(e->ioRatio, 1.0f);
     EXPECT_NE(e->processReplacing, nullptr);

@@ -24,137 +24,12 @@
 #include <vector>
 
 #include "tests/plugin_fixture.h"
+#include "tests/render_files.h"
 
 namespace {
 
+using namespace render_files;
 namespace fs = std::filesystem;
-
-struct Stereo {
-    std::vector<float> left, right;
-    std::size_t size() const { return left.size(); }
-};
-
-class TempFolder {
-public:
-    TempFolder()
-    {
-        std::string pattern = (fs::temp_directory_path() / "tolvanger-render-test-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
-        fs::create_directory(work());
-    }
-    ~TempFolder() { fs::remove_all(path_); }
-    // Where the test's files and the renderer's outputs go; nothing else is written there.
-    fs::path work() const { return path_ / "work"; }
-    std::string operator/(const std::string& name) const { return (work() / name).string(); }
-    const fs::path& root() const { return path_; }
-
-    std::set<std::string> Contents() const
-    {
-        std::set<std::string> names;
-        for (const auto& entry : fs::directory_iterator(work()))
-            names.insert(entry.path().filename().string());
-        return names;
-    }
-
-private:
-    fs::path path_;
-};
-
-struct RunResult {
-    int status;
-    std::string out, err;
-};
-
-std::string Quote(const std::string& text)
-{
-    std::string quoted = "'";
-    for (char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-std::string ReadText(const fs::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-RunResult Render(const TempFolder& folder, const std::vector<std::string>& args, const std::string& environment = "")
-{
-    // Built in a stream: GCC 12 at -O3 warns falsely (-Wrestrict) on `"literal" + std::string`.
-    std::ostringstream command;
-    command << environment << ' ' << Quote(TOLVANGER_RENDER_PATH);
-    for (const std::string& arg : args)
-        command << ' ' << Quote(arg);
-    const fs::path out = folder.root() / "stdout", err = folder.root() / "stderr";
-    command << " >" << Quote(out.string()) << " 2>" << Quote(err.string()) << " </dev/null";
-    const int status = std::system(command.str().c_str());
-    return RunResult{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(out), ReadText(err)};
-}
-
-void WriteFile(const std::string& path, const std::vector<std::vector<float>>& channels, int rate,
-               int format = SF_FORMAT_WAV | SF_FORMAT_FLOAT)
-{
-    SF_INFO info{};
-    info.samplerate = rate;
-    info.channels = static_cast<int>(channels.size());
-    info.format = format;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
-    std::vector<float> interleaved;
-    for (std::size_t i = 0; i < channels[0].size(); ++i)
-        for (const auto& channel : channels)
-            interleaved.push_back(channel[i]);
-    sf_writef_float(file, interleaved.data(), static_cast<sf_count_t>(channels[0].size()));
-    sf_close(file);
-}
-
-void WriteStereo(const std::string& path, const Stereo& audio, int rate = 44100)
-{
-    WriteFile(path, {audio.left, audio.right}, rate);
-}
-
-struct FileAudio {
-    SF_INFO info{};
-    Stereo audio;
-};
-
-FileAudio ReadStereo(const std::string& path)
-{
-    FileAudio result;
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &result.info);
-    if (!file) {
-        ADD_FAILURE() << "cannot read " << path;
-        return result;
-    }
-    EXPECT_EQ(result.info.channels, 2);
-    std::vector<float> interleaved(static_cast<std::size_t>(result.info.frames) * 2);
-    sf_readf_float(file, interleaved.data(), result.info.frames);
-    sf_close(file);
-    for (std::size_t i = 0; i < interleaved.size(); i += 2) {
-        result.audio.left.push_back(interleaved[i]);
-        result.audio.right.push_back(interleaved[i + 1]);
-    }
-    return result;
-}
-
-// Tones, a bass line and noise bursts, loud enough to make the compressors work.
-Stereo TestProgramme(std::size_t frames, int rate = 44100)
-{
-    Stereo audio;
-    uint32_t noise = 12345;
-    for (std::size_t i = 0; i < frames; ++i) {
-        noise = noise * 1664525u + 1013904223u;
-        const double white = static_cast<double>(noise >> 8) / 8388608.0 - 1.0;
-        const double t = static_cast<double>(i) / rate;
-        const double burst = std::fmod(t, 0.25) < 0.05 ? 1.0 : 0.1;
-        const double bass = 0.4 * std::sin(2.0 * std::numbers::pi * 55.0 * t);
-        const double tone = 0.2 * std::sin(2.0 * std::numbers::pi * 1234.5 * t);
-        audio.left.push_back(static_cast<float>(bass + tone + 0.3 * burst * white));
-        audio.right.push_back(static_cast<float>(bass - tone + 0.2 * burst * white));
-    }
-    return audio;
-}
 
 // What the renderer promises, done here directly: the stream is the input in blocks of
 // `block` frames, the first no longer than the input; with compensation it goes on with
@@ -312,7 +187,7 @@ TEST(RenderOutput, MonoFileFeedsBothChannels)
     EXPECT_EQ(FirstDifference(rendered.audio, expected), programme.size());
 }
 
-TEST(RenderOutput, IntegerFilesHoldTheSameSignalRounded)
+TEST(RenderOutput, IntegerFilesWithoutDitherHoldTheSameSignalRoundedAndClippedOversCounted)
 {
     TempFolder folder;
     const Stereo input = TestProgramme(20000);
@@ -323,31 +198,38 @@ TEST(RenderOutput, IntegerFilesHoldTheSameSignalRounded)
     struct Case {
         std::string format, name;
         int subtype;
-        double step;
+        double scale;
     };
-    for (const Case& c : {Case{"pcm16", "out16.wav", SF_FORMAT_PCM_16, 1.0 / 32768.0},
-                          Case{"pcm24", "out24.flac", SF_FORMAT_PCM_24, 1.0 / 8388608.0}}) {
+    for (const Case& c : {Case{"pcm16", "out16.wav", SF_FORMAT_PCM_16, 32768.0},
+                          Case{"pcm24", "out24.flac", SF_FORMAT_PCM_24, 8388608.0}}) {
         SCOPED_TRACE(c.name);
-        const RunResult run =
-            Render(folder, {"--set", "29=@0.65", "--format", c.format, folder / "in.wav", folder / c.name});
+        const RunResult run = Render(folder, {"--set", "29=@0.65", "--format", c.format, "--dither", "none",
+                                              folder / "in.wav", folder / c.name});
         ASSERT_EQ(run.status, 0) << run.err;
         const FileAudio rendered = ReadStereo(folder / c.name);
         EXPECT_EQ(rendered.info.format & SF_FORMAT_SUBMASK, c.subtype);
         ASSERT_EQ(rendered.audio.size(), input.size());
-        // Rounding to the nearest step, and overs held at full scale rather than wrapped
-        // around; the renderer adds nothing of its own. libsndfile scales by 2^(bits-1) - 1
-        // when it writes and by 2^(bits-1) when it reads, which moves full scale by one more
-        // step at most.
-        auto held = [&](float x) { return std::clamp(static_cast<double>(x), -1.0, 1.0 - c.step); };
+        // Rounding to the nearest step, and overs held at full scale (one step below +1 on
+        // the positive side) rather than wrapped around; the renderer adds nothing of its own.
+        const double step = 1.0 / c.scale;
+        auto held = [&](float x) { return std::clamp(static_cast<double>(x), -1.0, 1.0 - step); };
         double worst = 0.0;
-        int overs = 0;
+        long overs = 0;
         for (std::size_t i = 0; i < input.size(); ++i) {
-            worst = std::max(worst, std::abs(rendered.audio.left[i] - held(expected.left[i])));
-            worst = std::max(worst, std::abs(rendered.audio.right[i] - held(expected.right[i])));
-            overs += std::abs(expected.left[i]) > 1.0f ? 1 : 0;
+            for (auto [got, want] : {std::pair{rendered.audio.left[i], expected.left[i]},
+                                     std::pair{rendered.audio.right[i], expected.right[i]}}) {
+                worst = std::max(worst, std::abs(got - held(want)));
+                const double level = std::nearbyint(static_cast<double>(want) * c.scale);
+                overs += level > c.scale - 1.0 || level < -c.scale ? 1 : 0;
+            }
         }
-        EXPECT_LE(worst, 1.5 * c.step);
+        EXPECT_LE(worst, 0.5 * step * (1.0 + 1e-6));
         EXPECT_GT(overs, 0) << "the programme is meant to reach beyond full scale";
+        const auto line = run.out.find("\nclipped ");
+        ASSERT_NE(line, std::string::npos) << run.out;
+        long clipped = -1;
+        std::sscanf(run.out.c_str() + line + 1, "clipped %ld", &clipped);
+        EXPECT_EQ(clipped, overs) << run.out;
     }
 }
 

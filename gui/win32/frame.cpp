@@ -322,4 +322,6 @@ bool Frame::HasWindow() const { return native_->Usable() && IsWindow(native_->wi
 
 std::uintptr_t Frame::WindowId() const { return HasWindow() ? reinterpret_cast<std::uintptr_t>(native_->window) : 0; }
 
+int Frame::ConnectionFd() const { return -1; }
+
 } // namespace gui

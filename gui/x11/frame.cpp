@@ -256,6 +256,8 @@ bool Frame::HasWindow() const { return native_->Usable(); }
 
 std::uintptr_t Frame::WindowId() const { return HasWindow() ? native_->window : 0; }
 
+int Frame::ConnectionFd() const { return HasWindow() ? ConnectionNumber(native_->display) : -1; }
+
 namespace x11 {
 
 std::unique_ptr<Frame> MakeFrameOnDisplay(std::uintptr_t parent, int width, int height, std::unique_ptr<View> view,

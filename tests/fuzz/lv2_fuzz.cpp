@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "lv2/meter_source.h"
+#include "lv2/processor_access.h"
 #include "lv2/port_layout.h"
 #include "lv2/processor.h"
 #include "lv2/uris.h"
@@ -95,11 +95,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             left[i] = input.Take<float>(), right[i] = input.Take<float>();
         d->run(h, frames);
         if (extra & 2) {
-            // What the editor reads through instance access.
-            auto* meters = static_cast<MeterSource*>(h);
-            MeterReading reading{};
-            if (meters->magic != MeterSource::kMagic || !meters->take) std::abort();
-            meters->take(meters, &reading);
+            // What the editor may call through instance access, with no display to open on.
+            auto* access = static_cast<ProcessorAccess*>(h);
+            if (access->magic != ProcessorAccess::kMagic || !access->setValue) std::abort();
+            access->setValue(access, extra % lv2_ports::kParameterCount, input.Take<float>());
+            access->idleEditor(access);
         }
         if (action & 16) {
             d->deactivate(h);

@@ -41,12 +41,12 @@ intptr_t PluginInstance::Callback(AEffect* effect, int32_t opcode, int32_t index
     return self->Answer(opcode, index, value, ptr, opt);
 }
 
-intptr_t PluginInstance::Answer(int32_t opcode, int32_t index, intptr_t value, void*, float)
+intptr_t PluginInstance::Answer(int32_t opcode, int32_t index, intptr_t value, void*, float opt)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     // A long render makes several calls per block: keep the recent ones only.
     if (calls_.size() >= kKeptCalls) calls_.erase(calls_.begin(), calls_.begin() + kKeptCalls / 2);
-    calls_.push_back(HostCall{opcode, index, value});
+    calls_.push_back(HostCall{opcode, index, value, opt});
     ++counts_[opcode];
     switch (opcode) {
     case audioMasterVersion:

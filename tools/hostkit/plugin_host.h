@@ -41,6 +41,7 @@ struct HostCall {
     int32_t opcode;
     int32_t index;
     intptr_t value;
+    float opt;
 };
 
 // The host side of one instance: answers the plug-in's audioMaster calls as a test

@@ -171,6 +171,18 @@ void AudioWriter::Write(const double* interleaved, int64_t frames)
     Check(sf_writef_double(file_, interleaved, frames), frames);
 }
 
+void AudioWriter::Write(const int32_t* interleaved, int64_t frames)
+{
+    Check(sf_writef_int(file_, interleaved, frames), frames);
+}
+
+int DitheredBits(int format)
+{
+    const int subtype = format & SF_FORMAT_SUBMASK;
+    if ((format & SF_FORMAT_TYPEMASK) == SF_FORMAT_OGG) return 0;
+    return subtype == SF_FORMAT_PCM_16 ? 16 : subtype == SF_FORMAT_PCM_24 ? 24 : 0;
+}
+
 void AudioWriter::Close()
 {
     SNDFILE* file = file_;

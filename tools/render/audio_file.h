@@ -40,6 +40,9 @@ private:
 int ChooseOutputFormat(const std::string& outputPath, int inputFormat, int sampleRate,
                        std::optional<SampleFormat> requested, std::string* note);
 
+// 16 or 24 for the integer formats whose output is dithered, else 0.
+int DitheredBits(int format);
+
 // A stereo file being written; `shownName` is the name errors speak of.
 class AudioWriter {
 public:
@@ -50,6 +53,8 @@ public:
 
     void Write(const float* interleaved, int64_t frames);
     void Write(const double* interleaved, int64_t frames);
+    // Left-justified 32-bit integers, written as they are (see Quantizer).
+    void Write(const int32_t* interleaved, int64_t frames);
     // Finishes the file; errors on the way are a RenderError.
     void Close();
 

@@ -1,5 +1,6 @@
 #include "tools/render/interrupt.h"
 
+#include <atomic>
 #include <csignal>
 
 #include "tools/render/render_error.h"
@@ -7,9 +8,11 @@
 namespace render {
 namespace {
 
-volatile std::sig_atomic_t interrupted = 0;
+// Set by the handler and read by every job's thread: a lock-free atomic is safe in both places.
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 
-extern "C" void OnInterrupt(int) { interrupted = 1; }
+extern "C" void OnInterrupt(int) { interrupted.store(true, std::memory_order_relaxed); }
 
 } // namespace
 
@@ -23,11 +26,11 @@ void CatchInterrupts()
     sigaction(SIGHUP, &action, nullptr);
 }
 
-bool Interrupted() { return interrupted != 0; }
+bool Interrupted() { return interrupted.load(std::memory_order_relaxed); }
 
 void StopIfInterrupted()
 {
-    if (interrupted) throw RenderError("interrupted");
+    if (Interrupted()) throw InterruptedError();
 }
 
 } // namespace render

@@ -8,17 +8,21 @@
 
 namespace render {
 
-struct LoadedPlugin {
-    std::unique_ptr<hostkit::PluginLibrary> library;
-    // Declared after the library, so that it is closed before the library is unloaded.
-    std::unique_ptr<hostkit::PluginInstance> instance;
+// The plug-in's library, loaded once; every job makes its own instances of it.
+class LoadedPlugin {
+public:
+    // Loads the library and checks that it is a stereo effect; failures are a RenderError.
+    explicit LoadedPlugin(const std::string& path);
 
-    AEffect* effect() const { return instance->effect(); }
+    // A new instance, not started yet; any thread may ask, and instances are independent.
+    std::unique_ptr<hostkit::PluginInstance> NewInstance() const;
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+    std::unique_ptr<hostkit::PluginLibrary> library_;
+    hostkit::EntryProc entry_ = nullptr;
 };
-
-// Loads the library, makes an instance and checks it is a stereo effect; failures are a
-// RenderError. The instance is not started yet.
-LoadedPlugin LoadPlugin(const std::string& path);
 
 // A four-character code as text ('TLVG'), or in hexadecimal when not printable.
 std::string FourCharacters(int32_t code);

@@ -1,6 +1,7 @@
 // tolvanger-render: renders audio files through a VST 2.4 plug-in from the command line.
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 
@@ -8,45 +9,55 @@
 #include "tools/render/editor_snapshot.h"
 #include "tools/render/interrupt.h"
 #include "tools/render/loaded_plugin.h"
-#include "tools/render/loudness.h"
+#include "tools/render/loudness_plot.h"
+#include "tools/render/mastering.h"
 #include "tools/render/options.h"
+#include "tools/render/output_plan.h"
 #include "tools/render/parameter_list.h"
-#include "tools/render/parameter_setting.h"
 #include "tools/render/pending_output.h"
 #include "tools/render/preset_file.h"
 #include "tools/render/render_error.h"
-#include "tools/render/render_loop.h"
 #include "tools/render/report.h"
+#include "tools/render/report_json.h"
 
 namespace {
 
 using namespace render;
+
+constexpr int kFailed = 1, kOverCeiling = 3, kInterrupted = 130;
 
 void Note(const RenderOptions& options, const std::string& text)
 {
     if (!options.quiet && !text.empty()) std::fprintf(stderr, "tolvanger-render: note: %s\n", text.c_str());
 }
 
-void WriteBytes(const PendingOutput& output, const std::vector<unsigned char>& bytes)
+void WriteBytes(PendingOutput& output, const std::string& bytes)
 {
     std::ofstream file(output.temporaryPath(), std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     file.close();
     if (!file) throw RenderError("cannot write " + output.path());
+    output.Commit();
 }
 
-std::string Summary(const RenderOptions& options, const RenderResult& result, int sampleRate)
+std::string Summary(const RenderOptions& options, const FileReport& file)
 {
     char text[512];
-    const double seconds = static_cast<double>(result.frames) / sampleRate;
-    const char* latency = result.latency == 0   ? "the plug-in reports no latency"
+    const double seconds = static_cast<double>(file.frames) / file.sampleRate;
+    const char* latency = file.latency == 0     ? "the plug-in reports no latency"
                           : options.keepLatency ? "latency kept in"
                                                 : "latency taken out";
-    std::snprintf(text, sizeof text, "%s -> %s: %.1f s at %d Hz; %s", options.input.c_str(), options.output.c_str(),
-                  seconds, sampleRate, latency);
+    std::snprintf(text, sizeof text, "%s -> %s: %.1f s at %d Hz; %s", file.plan.input.c_str(), file.plan.output.c_str(),
+                  seconds, file.sampleRate, latency);
     std::string summary = text;
-    if (result.latency != 0) summary += " (" + std::to_string(result.latency) + " samples)";
+    if (file.latency != 0) summary += " (" + std::to_string(file.latency) + " samples)";
     return summary + "\n";
+}
+
+PluginIdentity Identify(const LoadedPlugin& plugin, hostkit::PluginInstance& instance)
+{
+    return PluginIdentity{plugin.path(), instance.TextOpcode(effGetEffectName), instance.TextOpcode(effGetVendorString),
+                          static_cast<int>(instance.Dispatch(effGetVendorVersion))};
 }
 
 int Run(int argc, const char* const* argv)
@@ -62,54 +73,85 @@ int Run(int argc, const char* const* argv)
         return 0;
     }
 
-    // The files are checked before the plug-in loads, and every output place before any work.
-    std::optional<AudioReader> reader;
-    int outputFormat = 0;
-    if (options.rendersAudio()) {
-        reader.emplace(options.input);
-        std::string note;
-        outputFormat =
-            ChooseOutputFormat(options.output, reader->format(), reader->sampleRate(), options.format, &note);
-        Note(options, note);
+    // Nothing is written where it would replace an input, and a single file is checked before
+    // the plug-in loads.
+    const std::vector<FilePlan> plans = PlanFiles(options);
+    RefuseOverwritingInputs(options, plans);
+    if (options.rendersAudio() && !options.batch()) {
+        AudioReader reader(options.inputs[0]);
+        ChooseOutputFormat(options.output, reader.format(), reader.sampleRate(), options.format, nullptr);
     }
-    LoadedPlugin plugin = LoadPlugin(options.pluginPath);
-    hostkit::PluginInstance& instance = *plugin.instance;
-    if (options.useDouble &&
-        (!(plugin.effect()->flags & effFlagsCanDoubleReplacing) || !plugin.effect()->processDoubleReplacing))
-        throw RenderError("the plug-in cannot process 64-bit samples; leave out --double");
-    if (!options.savePreset.empty()) CheckPresetName(plugin.effect(), options.savePreset);
+    LoadedPlugin plugin(options.pluginPath);
+    std::vector<std::string> notes;
+    Mastering mastering(options, plugin, &notes);
+    for (const std::string& note : notes)
+        Note(options, note);
+    if (!options.savePreset.empty()) CheckPresetName(mastering.settingsInstance().effect(), options.savePreset);
+    if (options.batch()) {
+        std::error_code error;
+        std::filesystem::create_directories(options.outputDir, error);
+        if (error) throw RenderError("cannot make the folder " + options.outputDir + ": " + error.message());
+    }
 
-    std::optional<PendingOutput> audioOutput, presetOutput, pictureOutput;
-    if (options.rendersAudio()) audioOutput.emplace(options.output);
+    // Every other output place is tried before any work.
+    std::optional<PendingOutput> presetOutput, pictureOutput, reportOutput;
     if (!options.savePreset.empty()) presetOutput.emplace(options.savePreset);
     if (!options.snapshot.empty()) pictureOutput.emplace(options.snapshot);
+    if (!options.reportJson.empty()) reportOutput.emplace(options.reportJson);
+    if (options.listParams) std::fputs(ParameterListing(mastering.settingsInstance()).c_str(), stdout);
 
-    const int sampleRate = reader ? reader->sampleRate() : 44100;
-    instance.Start(static_cast<float>(sampleRate), options.block);
-    if (!options.preset.empty()) LoadPreset(instance, options.preset);
-    for (const std::string& setting : options.settings)
-        Note(options, ApplySetting(instance, setting));
-    if (options.listParams) std::fputs(ParameterListing(instance).c_str(), stdout);
+    RunReport run;
+    if (options.rendersAudio()) run = mastering.Run(plans);
+    StopIfInterrupted();
 
-    if (reader) {
-        AudioWriter writer(audioOutput->temporaryPath(), options.output, outputFormat, sampleRate);
-        LoudnessMeter inputMeter(static_cast<unsigned>(reader->channels()), static_cast<unsigned>(sampleRate));
-        LoudnessMeter outputMeter(2, static_cast<unsigned>(sampleRate));
-        const RenderSettings settings{options.block, options.useDouble, options.keepLatency};
-        const RenderResult result = RenderAudio(instance, *reader, writer, settings, inputMeter, outputMeter);
-        writer.Close();
-        audioOutput->Commit();
-        if (!options.quiet) {
-            std::fputs(Summary(options, result, sampleRate).c_str(), stdout);
-            std::fputs(FormatReport(inputMeter.Figures(), outputMeter.Figures(),
-                                    static_cast<double>(result.frames) / sampleRate, result.wallSeconds)
-                           .c_str(),
-                       stdout);
+    int status = 0;
+    for (FileReport& file : run.files) {
+        if (file.error.empty() && !file.plan.plot.empty()) {
+            try {
+                PendingOutput plot(file.plan.plot);
+                DrawLoudnessPlot(file, options.targetLufs, options.truePeakMax, plot.temporaryPath());
+                plot.Commit();
+            } catch (const RenderError& error) {
+                file.error = error.what();
+            }
+        }
+        for (const std::string& note : file.notes)
+            Note(options, note);
+        if (!file.error.empty()) {
+            // A single file fails the run as any error does; a batch goes on and tells at the end.
+            if (!options.batch()) throw RenderError(file.error);
+            std::fprintf(stderr, "tolvanger-render: %s: %s\n", file.plan.input.c_str(), file.error.c_str());
+            status = kFailed;
         }
     }
+    if (!options.quiet && options.rendersAudio()) {
+        if (options.batch()) {
+            std::fputs(FormatBatchTable(run).c_str(), stdout);
+        } else {
+            const FileReport& file = run.files[0];
+            std::fputs(Summary(options, file).c_str(), stdout);
+            std::fputs(FormatReport(file.input, file.output, static_cast<double>(file.frames) / file.sampleRate,
+                                    file.renderSeconds)
+                           .c_str(),
+                       stdout);
+            std::fputs(FormatDetails(file, options.seed).c_str(), stdout);
+        }
+    }
+    for (const FileReport& file : run.files)
+        if (file.error.empty() && file.overCeiling) {
+            std::fprintf(stderr, "tolvanger-render: %s\n", CeilingLine(file, *options.truePeakMax).c_str());
+            if (status == 0) status = kOverCeiling;
+        }
+
+    if (reportOutput)
+        WriteBytes(*reportOutput, ReportJson(options, Identify(plugin, mastering.settingsInstance()), run));
+    // The preset and the picture are of the instance the (first) file was rendered with,
+    // when there was one, so that a target's Output setting is kept.
+    std::unique_ptr<hostkit::PluginInstance> rendered = mastering.TakeRenderedInstance();
+    hostkit::PluginInstance& instance = rendered ? *rendered : mastering.settingsInstance();
     if (presetOutput) {
-        WriteBytes(*presetOutput, EncodePreset(instance, options.savePreset));
-        presetOutput->Commit();
+        const std::vector<unsigned char> bytes = EncodePreset(instance, options.savePreset);
+        WriteBytes(*presetOutput, std::string(bytes.begin(), bytes.end()));
     }
     if (pictureOutput) {
         const SnapshotOutcome outcome = SnapshotEditor(instance, pictureOutput->temporaryPath());
@@ -119,7 +161,7 @@ int Run(int argc, const char* const* argv)
             std::fprintf(stderr, "tolvanger-render: no editor snapshot written: %s\n", outcome.note.c_str());
     }
     instance.Dispatch(effMainsChanged, 0, 0);
-    return 0;
+    return status;
 }
 
 } // namespace
@@ -131,8 +173,11 @@ int main(int argc, char** argv)
     } catch (const render::UsageError& error) {
         std::fprintf(stderr, "tolvanger-render: %s\n", error.what());
         return 2;
+    } catch (const render::InterruptedError& error) {
+        std::fprintf(stderr, "tolvanger-render: %s\n", error.what());
+        return kInterrupted;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "tolvanger-render: %s\n", error.what());
-        return 1;
+        return kFailed;
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The command line of tolvanger-render.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,10 +10,17 @@
 
 namespace render {
 
+// How integer output is made from the processed signal.
+enum class DitherKind { None, Tpdf, Shaped };
+
 struct RenderOptions {
     std::string pluginPath;
-    std::string input;
+    // One input and `output` (the original form), or several inputs and `outputDir`.
+    std::vector<std::string> inputs;
     std::string output;
+    std::string outputDir;
+    std::string outputPattern = "{stem}.{ext}";
+    unsigned jobs = 0; // 0: one per core
     int block = 512;
     bool useDouble = false;
     bool keepLatency = false;
@@ -21,12 +29,22 @@ struct RenderOptions {
     std::string savePreset;
     bool listParams = false;
     std::optional<SampleFormat> format;
+    std::optional<DitherKind> dither; // default: TPDF for 16- and 24-bit output
+    uint64_t seed = 1;
+    std::optional<double> targetLufs;
+    std::optional<double> truePeakMax; // default -1 dBTP when a target is given
+    bool album = false;
+    bool strict = false;
+    std::string reportJson;
+    std::string plot;
     std::string snapshot;
     bool quiet = false;
     bool help = false;
     bool version = false;
 
-    bool rendersAudio() const { return !input.empty(); }
+    bool rendersAudio() const { return !inputs.empty(); }
+    // Several inputs into a folder, with the batch's progress bar and summary table.
+    bool batch() const { return !outputDir.empty(); }
 };
 
 // Throws UsageError for anything it cannot take.

@@ -1,7 +1,9 @@
 #pragma once
-// A progress bar on standard error, shown only when that is a terminal and the file is
-// long enough for the wait to be noticed.
+// One progress bar on standard error for the whole run: files done and time left, shown only
+// when standard error is a terminal and there is enough audio for the wait to be noticed.
+// Jobs count their work from their own threads; the main thread draws.
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 
@@ -9,24 +11,28 @@ namespace render {
 
 class ProgressBar {
 public:
-    ProgressBar(int64_t totalFrames, int sampleRate);
+    // `totalWork` in frames over every pass of every file.
+    ProgressBar(int64_t totalWork, int files, double audioSeconds);
     ~ProgressBar();
     ProgressBar(const ProgressBar&) = delete;
     ProgressBar& operator=(const ProgressBar&) = delete;
 
-    // Redraws at most ten times a second.
-    void Update(int64_t framesDone);
-    // Clears the bar's line.
+    // Any thread.
+    void AddWork(int64_t frames) { done_.fetch_add(frames, std::memory_order_relaxed); }
+    void FileDone() { files_.fetch_add(1, std::memory_order_relaxed); }
+
+    // The main thread: redraws the bar; Finish clears its line.
+    void Draw();
     void Finish();
 
 private:
-    void Draw(int64_t framesDone);
-
     int64_t total_;
-    int sampleRate_;
+    int fileCount_;
     bool shown_;
     bool drawn_ = false;
-    std::chrono::steady_clock::time_point lastDraw_{};
+    std::atomic<int64_t> done_{0};
+    std::atomic<int> files_{0};
+    std::chrono::steady_clock::time_point start_;
 };
 
 } // namespace render

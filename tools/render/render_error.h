@@ -17,4 +17,10 @@ public:
     explicit UsageError(const std::string& message) : RenderError(message) {}
 };
 
+// Ctrl-C or a termination request arrived; the program exits with status 130.
+class InterruptedError : public RenderError {
+public:
+    InterruptedError() : RenderError("interrupted") {}
+};
+
 } // namespace render

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <vector>
 
 #include "tools/render/interrupt.h"
-#include "tools/render/progress_bar.h"
 
 namespace render {
 namespace {
@@ -25,8 +25,20 @@ VstTimeInfo TimeAt(int64_t frame, double sampleRate)
     return info;
 }
 
+// Non-finite samples become silence, counted, so that they reach neither the plug-in nor a file.
+template <typename Sample> int64_t Silence(Sample* samples, std::size_t count)
+{
+    int64_t found = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        if (!std::isfinite(samples[i])) {
+            samples[i] = Sample(0);
+            ++found;
+        }
+    return found;
+}
+
 template <typename Sample>
-RenderResult Render(hostkit::PluginInstance& plugin, AudioReader& reader, AudioWriter& writer,
+RenderResult Render(hostkit::PluginInstance& plugin, AudioReader& reader, const RenderSink& sink,
                     const RenderSettings& settings, LoudnessMeter& inputMeter, LoudnessMeter& outputMeter)
 {
     const int64_t total = reader.frames();
@@ -34,11 +46,11 @@ RenderResult Render(hostkit::PluginInstance& plugin, AudioReader& reader, AudioW
     const auto block = static_cast<std::size_t>(settings.block);
     std::vector<Sample> fileIn(block * static_cast<std::size_t>(channels)), fileOut(block * 2);
     std::vector<Sample> left(block), right(block), outLeft(block), outRight(block);
+    std::vector<int32_t> integers(sink.quantizer ? block * 2 : 0);
     Sample* inputs[2] = {left.data(), right.data()};
     Sample* outputs[2] = {outLeft.data(), outRight.data()};
 
     RenderResult result;
-    ProgressBar progress(total, reader.sampleRate());
     const auto start = std::chrono::steady_clock::now();
     int64_t streamLength = total, fed = 0, written = 0, toDrop = 0;
     bool first = true;
@@ -50,6 +62,7 @@ RenderResult Render(hostkit::PluginInstance& plugin, AudioReader& reader, AudioW
             static_cast<std::size_t>(std::clamp<int64_t>(total - fed, 0, static_cast<int64_t>(frames)));
         if (fromFile) {
             reader.Read(fileIn.data(), static_cast<int64_t>(fromFile));
+            result.nonFiniteInput += Silence(fileIn.data(), fromFile * static_cast<std::size_t>(channels));
             inputMeter.Add(fileIn.data(), fromFile);
         }
         for (std::size_t i = 0; i < fromFile; ++i) {
@@ -81,26 +94,35 @@ RenderResult Render(hostkit::PluginInstance& plugin, AudioReader& reader, AudioW
             fileOut[2 * i + 1] = outRight[skip + i];
         }
         if (keep) {
-            writer.Write(fileOut.data(), static_cast<int64_t>(keep));
+            if (settings.gain != 1.0)
+                for (std::size_t i = 0; i < 2 * keep; ++i)
+                    fileOut[i] = static_cast<Sample>(fileOut[i] * settings.gain);
+            result.nonFiniteOutput += Silence(fileOut.data(), 2 * keep);
             outputMeter.Add(fileOut.data(), keep);
+            if (sink.quantizer) {
+                sink.quantizer->Convert(fileOut.data(), integers.data(), keep);
+                sink.writer->Write(integers.data(), static_cast<int64_t>(keep));
+            } else if (sink.writer) {
+                sink.writer->Write(fileOut.data(), static_cast<int64_t>(keep));
+            }
             written += static_cast<int64_t>(keep);
+            if (sink.progress) sink.progress(static_cast<int64_t>(keep));
         }
         fed += static_cast<int64_t>(frames);
-        progress.Update(written);
     }
-    progress.Finish();
     result.frames = written;
+    if (sink.quantizer) result.clipped = sink.quantizer->clipped();
     result.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return result;
 }
 
 } // namespace
 
-RenderResult RenderAudio(hostkit::PluginInstance& plugin, AudioReader& reader, AudioWriter& writer,
+RenderResult RenderAudio(hostkit::PluginInstance& plugin, AudioReader& reader, const RenderSink& sink,
                          const RenderSettings& settings, LoudnessMeter& inputMeter, LoudnessMeter& outputMeter)
 {
-    if (settings.useDouble) return Render<double>(plugin, reader, writer, settings, inputMeter, outputMeter);
-    return Render<float>(plugin, reader, writer, settings, inputMeter, outputMeter);
+    if (settings.useDouble) return Render<double>(plugin, reader, sink, settings, inputMeter, outputMeter);
+    return Render<float>(plugin, reader, sink, settings, inputMeter, outputMeter);
 }
 
 } // namespace render

@@ -7,8 +7,6 @@
 #include "gui/bitmap.h"
 #include "gui/draw_context.h"
 #include "gui/font.h"
-#include "host/vest.h"
-#include "host/vest_editor.h"
 
 struct BitmapHolder {
     std::shared_ptr<const gui::Bitmap> bitmap;
@@ -16,7 +14,7 @@ struct BitmapHolder {
 
 namespace {
 
-gui::DrawContext* Context(CVeST* host) { return host ? host->drawContext : nullptr; }
+gui::DrawContext* Context(HostInterface* host) { return host ? host->drawContext : nullptr; }
 
 bool SameFamily(const std::string& a, const std::string& b)
 {
@@ -32,16 +30,16 @@ gui::Colour Bytes(int r, int g, int b, int a)
 
 } // namespace
 
-int32_t EditorSize(CVeST* host, int32_t* width, int32_t* height)
+int32_t EditorSize(HostInterface* host, int32_t* width, int32_t* height)
 {
-    auto* editor = host ? dynamic_cast<CVeSTEditor*>(host->getEditor()) : nullptr;
-    if (!editor) return 0;
-    if (width) *width = editor->width;
-    if (height) *height = editor->height;
+    int32_t w = 0, h = 0;
+    if (!host || !host->EditorSize(w, h)) return 0;
+    if (width) *width = w;
+    if (height) *height = h;
     return 1;
 }
 
-int32_t SetAntialias(CVeST* host, int32_t mode)
+int32_t SetAntialias(HostInterface* host, int32_t mode)
 {
     gui::DrawContext* context = Context(host);
     if (!context) return 0;
@@ -49,7 +47,7 @@ int32_t SetAntialias(CVeST* host, int32_t mode)
     return 1;
 }
 
-int32_t SetFontColour(CVeST* host, int r, int g, int b, int a)
+int32_t SetFontColour(HostInterface* host, int r, int g, int b, int a)
 {
     gui::DrawContext* context = Context(host);
     if (!context) return 0;
@@ -57,7 +55,7 @@ int32_t SetFontColour(CVeST* host, int r, int g, int b, int a)
     return 1;
 }
 
-int32_t SetFillColour(CVeST* host, int r, int g, int b, int a)
+int32_t SetFillColour(HostInterface* host, int r, int g, int b, int a)
 {
     gui::DrawContext* context = Context(host);
     if (!context) return 0;
@@ -65,7 +63,7 @@ int32_t SetFillColour(CVeST* host, int r, int g, int b, int a)
     return 1;
 }
 
-int32_t SetFrameColour(CVeST* host, int r, int g, int b, int a)
+int32_t SetFrameColour(HostInterface* host, int r, int g, int b, int a)
 {
     gui::DrawContext* context = Context(host);
     if (!context) return 0;
@@ -73,14 +71,14 @@ int32_t SetFrameColour(CVeST* host, int r, int g, int b, int a)
     return 1;
 }
 
-double MeasureText(CVeST* host, const std::string& text)
+double MeasureText(HostInterface* host, const std::string& text)
 {
     gui::DrawContext* context = Context(host);
     if (!context) return 0.0;
     return context->MeasureText(text);
 }
 
-int32_t DrawRectangle(CVeST* host, double x1, double y1, double x2, double y2, int32_t style)
+int32_t DrawRectangle(HostInterface* host, double x1, double y1, double x2, double y2, int32_t style)
 {
     gui::DrawContext* context = Context(host);
     if (!context) return 0;
@@ -88,7 +86,7 @@ int32_t DrawRectangle(CVeST* host, double x1, double y1, double x2, double y2, i
     return 1;
 }
 
-int32_t DrawTextInRect(CVeST* host, const std::string& text, double x1, double y1, double x2, double y2, int32_t,
+int32_t DrawTextInRect(HostInterface* host, const std::string& text, double x1, double y1, double x2, double y2, int32_t,
                        int32_t alignment)
 {
     gui::DrawContext* context = Context(host);
@@ -97,7 +95,7 @@ int32_t DrawTextInRect(CVeST* host, const std::string& text, double x1, double y
     return 1;
 }
 
-int32_t SelectFont(CVeST* host, const std::string& family, int32_t size, int32_t style)
+int32_t SelectFont(HostInterface* host, const std::string& family, int32_t size, int32_t style)
 {
     gui::DrawContext* context = Context(host);
     if (!context) return 0;
@@ -123,9 +121,9 @@ int32_t SelectFont(CVeST* host, const std::string& family, int32_t size, int32_t
     return 1;
 }
 
-BitmapHolder* CreateBitmapHolder(CVeST* host) { return host ? new BitmapHolder() : nullptr; }
+BitmapHolder* CreateBitmapHolder(HostInterface* host) { return host ? new BitmapHolder() : nullptr; }
 
-int32_t ReleaseBitmapHolder(CVeST* host, BitmapHolder* holder)
+int32_t ReleaseBitmapHolder(HostInterface* host, BitmapHolder* holder)
 {
     if (!host) return 0;
     delete holder;
@@ -134,7 +132,7 @@ int32_t ReleaseBitmapHolder(CVeST* host, BitmapHolder* holder)
 
 void DestroyBitmapHolder(BitmapHolder* holder) { delete holder; }
 
-int32_t LoadBitmapResource(CVeST* host, BitmapHolder* holder, int32_t number)
+int32_t LoadBitmapResource(HostInterface* host, BitmapHolder* holder, int32_t number)
 {
     if (!host || !holder) return 0;
     holder->bitmap.reset();
@@ -144,7 +142,7 @@ int32_t LoadBitmapResource(CVeST* host, BitmapHolder* holder, int32_t number)
     return 1;
 }
 
-int32_t LoadBitmapFile(CVeST* host, BitmapHolder* holder, const std::string& path)
+int32_t LoadBitmapFile(HostInterface* host, BitmapHolder* holder, const std::string& path)
 {
     if (!host || !holder) return 0;
     holder->bitmap.reset();
@@ -154,17 +152,17 @@ int32_t LoadBitmapFile(CVeST* host, BitmapHolder* holder, const std::string& pat
     return 1;
 }
 
-double BitmapWidth(CVeST* host, BitmapHolder* holder)
+double BitmapWidth(HostInterface* host, BitmapHolder* holder)
 {
     return host && holder && holder->bitmap ? holder->bitmap->Width() : 0.0;
 }
 
-double BitmapHeight(CVeST* host, BitmapHolder* holder)
+double BitmapHeight(HostInterface* host, BitmapHolder* holder)
 {
     return host && holder && holder->bitmap ? holder->bitmap->Height() : 0.0;
 }
 
-int32_t DrawBitmap(CVeST* host, BitmapHolder* holder, double x1, double y1, double x2, double y2, double sourceX,
+int32_t DrawBitmap(HostInterface* host, BitmapHolder* holder, double x1, double y1, double x2, double y2, double sourceX,
                    double sourceY)
 {
     gui::DrawContext* context = Context(host);
@@ -172,8 +170,7 @@ int32_t DrawBitmap(CVeST* host, BitmapHolder* holder, double x1, double y1, doub
     return context->DrawBitmap(holder->bitmap.get(), x1, y1, x2, y2, sourceX, sourceY) ? 1 : 0;
 }
 
-int32_t Redraw(CVeST* host)
+int32_t Redraw(HostInterface* host)
 {
-    auto* editor = host ? dynamic_cast<CVeSTEditor*>(host->getEditor()) : nullptr;
-    return editor && editor->Redraw() ? 1 : 0;
+    return host && host->RequestRedraw() ? 1 : 0;
 }
