@@ -1,10 +1,12 @@
 #pragma once
 // The editor's own edits on their way to the host: the editor thread pushes gesture begins,
-// value changes and gesture ends; the next process or flush call takes them in order and
-// turns them into output events. One writer and one reader, never blocking either.
+// value changes (with the value the slider took) and gesture ends; the next process or flush
+// call takes them in order and turns them into output events. One writer and one reader,
+// never blocking either.
 
 #include <array>
 #include <atomic>
+#include <bit>
 #include <cstdint>
 
 namespace clap_adapter {
@@ -14,6 +16,7 @@ enum class EditKind : uint8_t { kBegin, kValue, kEnd };
 struct Edit {
     EditKind kind;
     int32_t index;
+    double value = 0.0; // in the slider's units; for kValue only
 };
 
 class EditQueue {
@@ -23,7 +26,9 @@ public:
     {
         const uint64_t head = head_.load(std::memory_order_relaxed);
         if (head - tail_.load(std::memory_order_acquire) >= kCapacity) return false;
-        slots_[head % kCapacity].store(Pack(edit), std::memory_order_relaxed);
+        Slot& slot = slots_[head % kCapacity];
+        slot.what.store(Pack(edit), std::memory_order_relaxed);
+        slot.value.store(std::bit_cast<uint64_t>(edit.value), std::memory_order_relaxed);
         // Release: the reader that sees the new head also sees the slot.
         head_.store(head + 1, std::memory_order_release);
         return true;
@@ -34,7 +39,9 @@ public:
     {
         const uint64_t tail = tail_.load(std::memory_order_relaxed);
         if (tail == head_.load(std::memory_order_acquire)) return false;
-        edit = Unpack(slots_[tail % kCapacity].load(std::memory_order_relaxed));
+        const Slot& slot = slots_[tail % kCapacity];
+        edit = Unpack(slot.what.load(std::memory_order_relaxed));
+        edit.value = std::bit_cast<double>(slot.value.load(std::memory_order_relaxed));
         tail_.store(tail + 1, std::memory_order_release);
         return true;
     }
@@ -47,7 +54,11 @@ private:
         return {static_cast<EditKind>(word >> 32), static_cast<int32_t>(static_cast<uint32_t>(word))};
     }
 
-    std::array<std::atomic<uint64_t>, kCapacity> slots_{};
+    struct Slot {
+        std::atomic<uint64_t> what{0};
+        std::atomic<uint64_t> value{0};
+    };
+    std::array<Slot, kCapacity> slots_{};
     std::atomic<uint64_t> head_{0};
     std::atomic<uint64_t> tail_{0};
 };

@@ -222,8 +222,7 @@ void Instance::SendEdits(const clap_output_events_t* out) noexcept
             e.port_index = -1;
             e.channel = -1;
             e.key = -1;
-            // The value the slider holds now: the latest of the editor's changes.
-            e.value = plugin.GetValue(edit.index);
+            e.value = edit.value;
             out->try_push(out, &e.header);
         } else {
             clap_event_param_gesture_t e{};
@@ -310,9 +309,11 @@ void Instance::BeginEdit(int32_t index)
     AskForEditDelivery();
 }
 
+// The drawing section has stored the new value when it calls here; the event carries that
+// value, not the one the slider holds when the host collects the events.
 void Instance::PerformEdit(int32_t index, double /*normalised*/)
 {
-    edits_.Push({EditKind::kValue, index});
+    edits_.Push({EditKind::kValue, index, plugin.GetValue(index)});
     AskForEditDelivery();
 }
 
