@@ -112,7 +112,14 @@ bool Size(const clap_plugin_t* plugin, uint32_t* width, uint32_t* height)
 }
 
 bool CanResize(const clap_plugin_t*) { return false; }
-bool ResizeHints(const clap_plugin_t*, clap_gui_resize_hints_t*) { return false; }
+// The editor keeps its size; hosts that ask are told so, as some log a refusal as an error.
+bool ResizeHints(const clap_plugin_t* plugin, clap_gui_resize_hints_t* hints)
+{
+    Instance* self = MainThreadInstance(plugin);
+    if (!self || !self->editor || !hints) return false;
+    *hints = {false, false, false, 0, 0};
+    return true;
+}
 bool AdjustSize(const clap_plugin_t*, uint32_t*, uint32_t*) { return false; }
 
 bool SetSize(const clap_plugin_t* plugin, uint32_t width, uint32_t height)

@@ -52,6 +52,9 @@ protected:
         ASSERT_TRUE(gui->create(clap->plugin, CLAP_WINDOW_API_X11, false));
         EXPECT_FALSE(gui->set_scale(clap->plugin, 2.0));
         EXPECT_FALSE(gui->can_resize(clap->plugin));
+        clap_gui_resize_hints_t hints{true, true, true, 1, 1};
+        ASSERT_TRUE(gui->get_resize_hints(clap->plugin, &hints));
+        EXPECT_FALSE(hints.can_resize_horizontally || hints.can_resize_vertically || hints.preserve_aspect_ratio);
         uint32_t width = 0, height = 0;
         ASSERT_TRUE(gui->get_size(clap->plugin, &width, &height));
         EXPECT_EQ(width, 890u);
