@@ -78,7 +78,8 @@ struct Stream {
         if (self->piece == 255) return -1;
         uint64_t n = std::min<uint64_t>(size, self->bytes.size() - self->position);
         if (self->piece) n = std::min<uint64_t>(n, self->piece);
-        std::memcpy(buffer, self->bytes.data() + self->position, n);
+        // An empty state has no bytes to point at, and memcpy takes no null pointer.
+        if (n > 0) std::memcpy(buffer, self->bytes.data() + self->position, n);
         self->position += n;
         return static_cast<int64_t>(n);
     }
