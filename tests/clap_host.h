@@ -345,7 +345,8 @@ private:
         {
             auto* self = static_cast<Stream*>(s->ctx);
             const uint64_t n = std::min({size, self->piece, uint64_t(self->bytes->size() - self->position)});
-            std::memcpy(buffer, self->bytes->data() + self->position, n);
+            // An empty state has no bytes to point at, and memcpy takes no null pointer.
+            if (n > 0) std::memcpy(buffer, self->bytes->data() + self->position, n);
             self->position += n;
             return static_cast<int64_t>(n);
         }
