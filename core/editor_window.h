@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "effect/editor_layout.h"
+
 class TVexl;
 namespace gui {
 class Frame;
@@ -15,8 +17,8 @@ class Frame;
 
 class EditorWindow {
 public:
-    static constexpr int kWidth = 890;
-    static constexpr int kHeight = 550;
+    static constexpr int kWidth = kEditorWidth;
+    static constexpr int kHeight = kEditorHeight;
 
     // Opens the window in `parent`. With no usable parent (or no display) the window has no
     // frame window: HasWindow() is false and every call is harmless.

@@ -126,7 +126,7 @@ inline LineStep StepOf(const BandPathState& s, const DelayLineSlots& lines, int 
 template <class V, int first, int channels, bool direct>
 inline __attribute__((always_inline)) void
 RunChannels(BandPathState& __restrict s, const BandBlockSettings& __restrict k, const DelayLineSlots& __restrict lines,
-            ScriptMemory& memory, const LineStep* steps, const double* x, double* y, unsigned flags)
+            MemoryView memory, const LineStep* steps, const double* x, double* y, unsigned flags)
 {
     constexpr int kWidth = V::kWidth;
     constexpr int kGroupsPerChannel = kBandCount / kWidth;
@@ -293,7 +293,7 @@ RunChannels(BandPathState& __restrict s, const BandBlockSettings& __restrict k, 
 // else one after the other.
 template <class V>
 inline __attribute__((always_inline)) void RunBands(BandPathState& __restrict s, const BandBlockSettings& __restrict k,
-                                                    const DelayLineSlots& __restrict lines, ScriptMemory& memory,
+                                                    const DelayLineSlots& __restrict lines, MemoryView memory,
                                                     const double* x, double* y, unsigned flags)
 {
     const bool one = (flags & kRunChannel1) != 0, two = (flags & kRunChannel2) != 0;
@@ -342,7 +342,7 @@ inline bool Sounding(BandPathState& s, double limit, int c, double x)
 // with its balance, the band paths, the decoding and the output gain.
 template <class V>
 void RunStereoFrame(BandPathState& __restrict s, const BandBlockSettings& __restrict k,
-                    const DelayLineSlots& __restrict lines, ScriptMemory& memory, double* samples, unsigned flags)
+                    const DelayLineSlots& __restrict lines, MemoryView memory, double* samples, unsigned flags)
 {
     const double a = samples[0] * k.inputGain * k.mixLevelIn;
     const double b = samples[1] * k.inputGain * k.mixLevelIn;

@@ -20,14 +20,15 @@ namespace {
 constexpr int AlignLine(int lane) { return lane; }
 constexpr int LookaheadLine(int lane) { return kLaneCount + lane; }
 
-// The first and last index of a line's slots, when every slot p is ToIndex(base) + p
-// within one block of script memory; false otherwise.
+// The first and last index of a line's slots, when every slot p is ToIndex(base) + p;
+// false otherwise. Longer lines than any rate below 45 MHz makes go cell by cell, which
+// bounds the audio thread's work here.
 bool LinearSlots(double base, double length, int32_t& first, int32_t& last) noexcept
 {
     if (!(length >= 0.0 && length < kMemoryBlockSize)) return false;
     first = ToIndex(base);
     const int64_t end = static_cast<int64_t>(first) + static_cast<int64_t>(length);
-    if (end > INT32_MAX || (end >> 16) != (first >> 16)) return false;
+    if (end > INT32_MAX) return false;
     for (int p = 0; p <= length; ++p)
         if (static_cast<int64_t>(ToIndex(base + p)) != static_cast<int64_t>(first) + p) return false;
     last = static_cast<int32_t>(end);
@@ -36,7 +37,7 @@ bool LinearSlots(double base, double length, int32_t& first, int32_t& last) noex
 
 } // namespace
 
-void MapDelayLines(const DelayLine (&lines)[kDelayLineCount], double epoch, const ScriptMemory& memory,
+void MapDelayLines(const DelayLine (&lines)[kDelayLineCount], double epoch, MemoryView memory,
                    DelayLineSlots& slots) noexcept
 {
     slots = DelayLineSlots{};
@@ -69,12 +70,10 @@ void MapDelayLines(const DelayLine (&lines)[kDelayLineCount], double epoch, cons
         double* lookahead[kBandCount] = {};
         for (int b = 0; b < kBandCount && direct; ++b) {
             const int a = AlignLine(Lane(c, b)), l = LookaheadLine(Lane(c, b));
-            MemoryBlock* alignBlock = linear[a] ? memory.FindBlock(first[a]) : nullptr;
-            MemoryBlock* lookaheadBlock = linear[l] ? memory.FindBlock(first[l]) : nullptr;
-            direct = alignBlock && lookaheadBlock;
-            if (!direct) break;
-            align[b] = alignBlock->cells + (first[a] & 0xFFFF);
-            lookahead[b] = lookaheadBlock->cells + (first[l] & 0xFFFF);
+            // Each line's slots must have one home, in a row.
+            align[b] = linear[a] ? memory.Run(first[a], last[a] - first[a] + 1) : nullptr;
+            lookahead[b] = linear[l] ? memory.Run(first[l], last[l] - first[l] + 1) : nullptr;
+            direct = align[b] && lookahead[b];
         }
         if (!direct) continue;
         for (int b = 0; b < kBandCount; ++b) {
@@ -85,13 +84,14 @@ void MapDelayLines(const DelayLine (&lines)[kDelayLineCount], double epoch, cons
     }
 }
 
-void StepLinesThroughMemory(ScriptMemory& memory, const DelayLineSlots& slots, int firstLine, int count,
+void StepLinesThroughMemory(MemoryView memory, const DelayLineSlots& slots, int firstLine, int count,
                             double position, double next, const double* in, double* out) noexcept
 {
     for (int i = 0; i < count; ++i) {
         const int line = firstLine + i;
-        memory.Cell(ToIndex(slots.writeBase[line] + position)) = in[i];
-        out[i] = memory.Cell(ToIndex(slots.readBase[line] + next));
+        if (double* cell = memory.Find(ToIndex(slots.writeBase[line] + position))) *cell = in[i];
+        const double* from = memory.Find(ToIndex(slots.readBase[line] + next));
+        out[i] = from ? *from : 0.0;
     }
 }
 

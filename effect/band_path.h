@@ -29,7 +29,7 @@ inline bool IsCounterMultiple(double counter, int n) noexcept
 
 // Takes the lines' layout and, where the layout allows, a pointer to each line's first
 // slot. Epoch 0 (memory reset, no init since) gives no pointers. Never allocates.
-void MapDelayLines(const DelayLine (&lines)[kDelayLineCount], double epoch, const ScriptMemory& memory,
+void MapDelayLines(const DelayLine (&lines)[kDelayLineCount], double epoch, MemoryView memory,
                    DelayLineSlots& slots) noexcept;
 
 // Copies what the frame kernel and the stereo frame read this block from the shared

@@ -13,8 +13,7 @@
 #include <cstdint>
 
 #include "effect/dsp_variables.h"
-
-class ScriptMemory;
+#include "runtime/memory.h"
 
 constexpr int kLaneCount = kChannelCount * kBandCount;
 
@@ -58,7 +57,7 @@ inline double SplitterPole(const BandPathState& s, int channel, int k)
 }
 
 // Delay-line slots as the sample section addresses them. Line l (the alignment line of
-// lane l) and line 8 + l (its lookahead line) normally lie in one block of script
+// lane l) and line 8 + l (its lookahead line) normally lie in one region of script
 // memory each, apart from every other line; their slots are then reached through a
 // pointer to position 0. A channel whose lines are not all like that goes through
 // script memory cell by cell, exactly as the lines are defined.
@@ -105,8 +104,10 @@ struct alignas(64) BandBlockSettings {
 };
 
 // Steps `count` lines from `firstLine` on through script memory, cell by cell as the
-// lines are defined: each takes in[i] at `position` and answers out[i] from `next`.
-void StepLinesThroughMemory(ScriptMemory& memory, const DelayLineSlots& slots, int firstLine, int count,
+// lines are defined: each takes in[i] at `position` and answers out[i] from `next`. A
+// cell without a home keeps nothing and reads 0; the init section gives every cell a
+// line can reach one, and the view cannot make any.
+void StepLinesThroughMemory(MemoryView memory, const DelayLineSlots& slots, int firstLine, int count,
                             double position, double next, const double* in, double* out) noexcept;
 
 // The sample counter's pacing of the detectors for one frame, and (inside the kernel)
@@ -122,7 +123,7 @@ enum BandFrameFlags : unsigned {
 // encoding, both channels' band paths (channel 1 first), the decoding. `pacing` holds
 // kEverySecond and kEveryFourth as the sample counter has them.
 using BandFrameKernel = void (*)(BandPathState& state, const BandBlockSettings& settings, const DelayLineSlots& slots,
-                                 ScriptMemory& memory, double* samples, unsigned pacing);
+                                 MemoryView memory, double* samples, unsigned pacing);
 
 // The instruction sets the band path is built for.
 enum class SimdPath : int {

@@ -14,10 +14,11 @@ void TVexlEffect::TakeRequests() noexcept
     }
     // A new init since the last block: new line slots, and cleared splitters and punch
     // stages. Epoch 0 (a reset and no init since) takes the slots away.
-    const double epoch = dsp.delayLineEpoch;
+    // Pairs with the init section's release: the regions it set aside are seen whole.
+    const double epoch = dsp.delayLineEpoch.LoadAcquire();
     if (epoch != epochTaken_) {
         epochTaken_ = epoch;
-        MapDelayLines(dsp.lines, epoch, Memory(), lineSlots_);
+        MapDelayLines(dsp.lines, epoch, Memory().View(), lineSlots_);
         if (epoch != 0.0) {
             for (int l = 0; l < kLaneCount; ++l) {
                 band.inputPoles[l] = 0.0;

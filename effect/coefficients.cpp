@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "effect/effect.h"
+#include "effect/parameter_table.h"
 
 namespace {
 double FromDb(double db) { return std::pow(10.0, db / 20.0); }
@@ -22,21 +23,22 @@ void TVexlEffect::DoSlider()
 
 void TVexlEffect::UpdateCoefficients()
 {
-    const SharedValue* s = sliderValues;
+    auto s = [this](Param p) { return static_cast<double>(sliderValues[SliderOf(p)]); };
+    auto band = [&s](Param lo, int b) { return s(Band(lo, b)); };
     const double fs = srate;
-    const double g = s[30];
+    const double g = s(Param::Inertia);
     const double h = 1.0 - g;
 
     double threshold[kBandCount];
     for (int b = 0; b < kBandCount; ++b)
-        threshold[b] = -s[1 + b];
+        threshold[b] = -band(Param::LoCompress, b);
     for (int b = 0; b < kBandCount; ++b)
-        dsp.compActive[b] = IsOn(s[1 + b]) ? 1.0 : 0.0;
+        dsp.compActive[b] = IsOn(band(Param::LoCompress, b)) ? 1.0 : 0.0;
     // LM's makeup is a tenth of the others'.
     const double makeupPerDb[kBandCount] = {0.15, 0.015, 0.15, 0.15};
     double makeup[kBandCount];
     for (int b = 0; b < kBandCount; ++b) {
-        makeup[b] = std::pow(10.0, s[1 + b] * makeupPerDb[b] / 20.0);
+        makeup[b] = std::pow(10.0, band(Param::LoCompress, b) * makeupPerDb[b] / 20.0);
         dsp.makeupGain[b] = makeup[b];
     }
 
@@ -62,30 +64,30 @@ void TVexlEffect::UpdateCoefficients()
         1.0, 0.18 * (makeup[0] * makeup[0] + makeup[1] * makeup[1] + makeup[2] * makeup[2] + makeup[3] * makeup[3]));
     dsp.eqNorm = eqNorm;
 
-    dsp.inputGain = FromDb(s[40]);
-    dsp.outputGain = FromDb(s[41]);
-    const double balanceGain = FromDb(s[32]);
+    dsp.inputGain = FromDb(s(Param::Input));
+    dsp.outputGain = FromDb(s(Param::Output));
+    const double balanceGain = FromDb(s(Param::Balance));
     dsp.balanceGain = balanceGain;
     dsp.balanceInverse = 1.0 / balanceGain;
-    dsp.msMode = s[33];
-    dsp.punchOn = s[31];
+    dsp.msMode = s(Param::StereoMode);
+    dsp.punchOn = s(Param::Punch);
     for (int b = 0; b < kBandCount; ++b)
-        dsp.transientAmount[b] = 0.5 * s[6 + b];
+        dsp.transientAmount[b] = 0.5 * band(Param::LoTransient, b);
 
-    const bool anySolo = IsOn(s[16]) || IsOn(s[17]) || IsOn(s[18]) || IsOn(s[19]);
+    const bool anySolo = IsOn(s(Param::LoSolo)) || IsOn(s(Param::LmSolo)) || IsOn(s(Param::HmSolo)) || IsOn(s(Param::HiSolo));
     for (int b = 0; b < kBandCount; ++b)
-        dsp.soloPass[b] = !anySolo || IsOn(s[16 + b]) ? 1.0 : 0.0;
+        dsp.soloPass[b] = !anySolo || IsOn(band(Param::LoSolo, b)) ? 1.0 : 0.0;
 
     for (int b = 0; b < kBandCount; ++b)
-        dsp.eqGain[b] = FromDb(s[11 + b]) * dsp.soloPass[b] * eqNorm;
+        dsp.eqGain[b] = FromDb(band(Param::LoGain, b)) * dsp.soloPass[b] * eqNorm;
 
     // A boosted outer band takes a fifth of its boost (in dB) off its inner neighbour.
-    if (!IsOn(s[17]) && !IsOn(s[18])) {
+    if (!IsOn(s(Param::LmSolo)) && !IsOn(s(Param::HmSolo))) {
         if (dsp.eqGain[0] > 1.0) dsp.eqGain[1] = dsp.eqGain[1] * std::pow(1.0 / dsp.eqGain[0], 0.2);
         if (dsp.eqGain[3] > 1.0) dsp.eqGain[2] = dsp.eqGain[2] * std::pow(1.0 / dsp.eqGain[3], 0.2);
     }
 
-    if (!IsOn(s[34])) {
+    if (!IsOn(s(Param::MixLevel))) {
         // "0dBfs": the band path runs 9 dB down, and the output undoes it.
         dsp.mixLevelIn = 0.355;
         dsp.mixLevelOut = 2.8169014084507045;
@@ -96,23 +98,23 @@ void TVexlEffect::UpdateCoefficients()
 
     // Bypass overrides solo: a bypassed band passes at unity.
     for (int b = 0; b < kBandCount; ++b) {
-        if (!IsOn(s[20 + b])) continue;
+        if (!IsOn(band(Param::LoBypass, b))) continue;
         dsp.compActive[b] = 0.0;
         dsp.transientAmount[b] = 0.0;
         dsp.eqGain[b] = 1.0;
         dsp.makeupGain[b] = 1.0;
     }
 
-    if (!IsOn(s[5])) {
+    if (!IsOn(s(Param::Compressor))) {
         for (int b = 0; b < kBandCount; ++b) {
             dsp.compActive[b] = 0.0;
             dsp.makeupGain[b] = 1.0;
         }
     }
-    if (!IsOn(s[10]))
+    if (!IsOn(s(Param::Transient)))
         for (SharedValue& amount : dsp.transientAmount)
             amount = 0.0;
-    if (!IsOn(s[15]))
+    if (!IsOn(s(Param::Eq)))
         for (SharedValue& gain : dsp.eqGain)
             gain = 1.0;
 

@@ -1,7 +1,10 @@
 #pragma once
 // Where everything on the editor surface sits. The skin generator paints the background
 // around these places and the drawing section draws knobs, value texts, lit switches and
-// meters onto them, so both read this one table and cannot drift apart.
+// meters onto them, so both read this one table and cannot drift apart. The controls' ranges,
+// steps, defaults and units come from the parameter table.
+
+#include "effect/parameter_table.h"
 
 constexpr int kEditorWidth = 890;
 constexpr int kEditorHeight = 550;
@@ -39,54 +42,56 @@ struct ControlPlace {
     const char* caption; // the caption as the background shows it
 };
 
-constexpr ControlPlace SliderPlace(int slider, double y, double minimum, double maximum, double step,
-                                   double defaultValue, int unitString, const char* unit, int captionString,
-                                   const char* caption)
+// A slider or switch showing parameter p, with the range, step, default and unit of the
+// parameter table.
+constexpr ControlPlace SliderPlace(Param p, double y, int unitString, int captionString, const char* caption)
 {
-    return {slider, ControlKind::Slider, X0,         y,    kSliderWidth,  kSliderHeight, minimum, maximum,
-            step,   defaultValue,        unitString, unit, captionString, caption};
+    const ParameterRow& r = Row(p);
+    return {r.slider,       ControlKind::Slider, X0,        y,        kSliderWidth,  kSliderHeight, r.minimum, r.maximum,
+            r.step,         r.defaultValue,      unitString, r.unit, captionString, caption};
 }
 
-constexpr ControlPlace SwitchPlace(int slider, ControlKind kind, double x, double y, double size, double defaultValue,
-                                   int captionString, const char* caption)
+constexpr ControlPlace SwitchPlace(Param p, ControlKind kind, double x, double y, double size, int captionString,
+                                   const char* caption)
 {
-    return {slider, kind, x, y, size, size, 0, 1, 1, defaultValue, 0, "", captionString, caption};
+    const ParameterRow& r = Row(p);
+    return {r.slider, kind, x, y, size, size, r.minimum, r.maximum, r.step, r.defaultValue, 0, "", captionString, caption};
 }
 
 // In the order the drawing section runs them.
 constexpr ControlPlace kControls[] = {
-    SliderPlace(1, Y0, 0, 40, 1, 15, 10025, "dB", 10026, "LO"),
-    SliderPlace(2, Y0 + 20, 0, 40, 1, 15, 10027, "dB", 10028, "LM"),
-    SliderPlace(3, Y0 + 40, 0, 40, 1, 15, 10029, "dB", 10030, "HM"),
-    SliderPlace(4, Y0 + 60, 0, 40, 1, 15, 10031, "dB", 10032, "HI"),
-    SwitchPlace(5, ControlKind::Switch, X0 - 61, Y0, 10, 1, 10033, "ON"),
-    SliderPlace(6, Y0 + 110, -10, 10, 0.1, 0, 10034, "", 10035, "LO"),
-    SliderPlace(7, Y0 + 130, -10, 10, 0.1, 0, 10036, "", 10037, "LM"),
-    SliderPlace(8, Y0 + 150, -10, 10, 0.1, 0, 10038, "", 10039, "HM"),
-    SliderPlace(9, Y0 + 170, -10, 10, 0.1, 0, 10040, "", 10041, "HI"),
-    SwitchPlace(10, ControlKind::Switch, X0 - 61, Y0 + 110, 10, 1, 10042, "ON"),
-    SliderPlace(11, Y0 + 220, -20, 20, 0.1, 0, 10043, "dB", 10044, "LO"),
-    SliderPlace(12, Y0 + 240, -20, 20, 0.1, 0, 10045, "dB", 10046, "LM"),
-    SliderPlace(13, Y0 + 260, -20, 20, 0.1, 0, 10047, "dB", 10048, "HM"),
-    SliderPlace(14, Y0 + 280, -20, 20, 0.1, 0, 10049, "dB", 10050, "HI"),
-    SwitchPlace(15, ControlKind::Switch, X0 - 61, Y0 + 220, 10, 1, 10051, "ON"),
-    SwitchPlace(16, ControlKind::Switch, X0 + 459, Y0 + 391, 13, 0, 10052, "LO Solo"),
-    SwitchPlace(17, ControlKind::Switch, X0 + 539, Y0 + 391, 13, 0, 10053, "LM Solo"),
-    SwitchPlace(18, ControlKind::Switch, X0 + 619, Y0 + 391, 13, 0, 10054, "HM Solo"),
-    SwitchPlace(19, ControlKind::Switch, X0 + 699, Y0 + 391, 13, 0, 10055, "HI Solo"),
-    SwitchPlace(20, ControlKind::BypassSwitch, X0 + 459, Y0 + 418, 13, 0, 10056, "LO Bypass"),
-    SwitchPlace(21, ControlKind::BypassSwitch, X0 + 539, Y0 + 418, 13, 0, 10057, "LM Bypass"),
-    SwitchPlace(22, ControlKind::BypassSwitch, X0 + 619, Y0 + 418, 13, 0, 10058, "HM Bypass"),
-    SwitchPlace(23, ControlKind::BypassSwitch, X0 + 699, Y0 + 418, 13, 0, 10059, "HI Bypass"),
-    SliderPlace(30, Y0 + 330, 0, 1, 0.1, 0.5, 10060, "", 10061, "Inertia"),
+    SliderPlace(Param::LoCompress, Y0, 10025, 10026, "LO"),
+    SliderPlace(Param::LmCompress, Y0 + 20, 10027, 10028, "LM"),
+    SliderPlace(Param::HmCompress, Y0 + 40, 10029, 10030, "HM"),
+    SliderPlace(Param::HiCompress, Y0 + 60, 10031, 10032, "HI"),
+    SwitchPlace(Param::Compressor, ControlKind::Switch, X0 - 61, Y0, 10, 10033, "ON"),
+    SliderPlace(Param::LoTransient, Y0 + 110, 10034, 10035, "LO"),
+    SliderPlace(Param::LmTransient, Y0 + 130, 10036, 10037, "LM"),
+    SliderPlace(Param::HmTransient, Y0 + 150, 10038, 10039, "HM"),
+    SliderPlace(Param::HiTransient, Y0 + 170, 10040, 10041, "HI"),
+    SwitchPlace(Param::Transient, ControlKind::Switch, X0 - 61, Y0 + 110, 10, 10042, "ON"),
+    SliderPlace(Param::LoGain, Y0 + 220, 10043, 10044, "LO"),
+    SliderPlace(Param::LmGain, Y0 + 240, 10045, 10046, "LM"),
+    SliderPlace(Param::HmGain, Y0 + 260, 10047, 10048, "HM"),
+    SliderPlace(Param::HiGain, Y0 + 280, 10049, 10050, "HI"),
+    SwitchPlace(Param::Eq, ControlKind::Switch, X0 - 61, Y0 + 220, 10, 10051, "ON"),
+    SwitchPlace(Param::LoSolo, ControlKind::Switch, X0 + 459, Y0 + 391, 13, 10052, "LO Solo"),
+    SwitchPlace(Param::LmSolo, ControlKind::Switch, X0 + 539, Y0 + 391, 13, 10053, "LM Solo"),
+    SwitchPlace(Param::HmSolo, ControlKind::Switch, X0 + 619, Y0 + 391, 13, 10054, "HM Solo"),
+    SwitchPlace(Param::HiSolo, ControlKind::Switch, X0 + 699, Y0 + 391, 13, 10055, "HI Solo"),
+    SwitchPlace(Param::LoBypass, ControlKind::BypassSwitch, X0 + 459, Y0 + 418, 13, 10056, "LO Bypass"),
+    SwitchPlace(Param::LmBypass, ControlKind::BypassSwitch, X0 + 539, Y0 + 418, 13, 10057, "LM Bypass"),
+    SwitchPlace(Param::HmBypass, ControlKind::BypassSwitch, X0 + 619, Y0 + 418, 13, 10058, "HM Bypass"),
+    SwitchPlace(Param::HiBypass, ControlKind::BypassSwitch, X0 + 699, Y0 + 418, 13, 10059, "HI Bypass"),
+    SliderPlace(Param::Inertia, Y0 + 330, 10060, 10061, "Inertia"),
     // The balance caption changes with the stereo mode (10017 or 10020); the background
     // shows the part common to both.
-    SliderPlace(32, Y0 + 350, -3, 3, 0.1, 0, 10062, "dB", 0, "Balance"),
-    SwitchPlace(31, ControlKind::Switch, X0 + 56, Y0 + 381, 13, 0, 10063, "Punch"),
-    SwitchPlace(33, ControlKind::Switch, X0 + 156, Y0 + 381, 13, 1, 10064, "Stereo / M-S"),
-    SwitchPlace(34, ControlKind::Switch, X0 + 266, Y0 + 381, 13, 0, 10065, "K-20"),
-    SliderPlace(40, Y0 + 410, -20, 20, 0.1, 0, 10066, "dB", 10067, "Input"),
-    SliderPlace(41, Y0 + 430, -20, 20, 0.1, 0, 10068, "dB", 10069, "Output"),
+    SliderPlace(Param::Balance, Y0 + 350, 10062, 0, "Balance"),
+    SwitchPlace(Param::Punch, ControlKind::Switch, X0 + 56, Y0 + 381, 13, 10063, "Punch"),
+    SwitchPlace(Param::StereoMode, ControlKind::Switch, X0 + 156, Y0 + 381, 13, 10064, "Stereo / M-S"),
+    SwitchPlace(Param::MixLevel, ControlKind::Switch, X0 + 266, Y0 + 381, 13, 10065, "K-20"),
+    SliderPlace(Param::Input, Y0 + 410, 10066, 10067, "Input"),
+    SliderPlace(Param::Output, Y0 + 430, 10068, 10069, "Output"),
 };
 constexpr int kControlCount = sizeof(kControls) / sizeof(kControls[0]);
 

@@ -76,6 +76,11 @@ private:
     // Returns a channel whose band-path state went non-finite to its freshly started state.
     void RecoverNonFiniteChannels() noexcept;
 
+    // Sets aside, as regions of script memory, every slot the delay lines can reach up to
+    // position `last`, so that the audio thread finds each one in place and the lines
+    // cost only what they hold. Never on the audio thread.
+    void ReserveLineSlots(double last);
+
     // The editor's layout and colour constants, set by the init section.
     void InitEditorConstants();
     // The editor's own edits, told to the host (graphics.cpp).

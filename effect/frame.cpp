@@ -16,5 +16,5 @@ void TVexlEffect::DoSample()
     if (IsCounterMultiple(counter, 2)) pacing |= kEverySecond;
     if (IsCounterMultiple(counter, 4)) pacing |= kEveryFourth;
 
-    kernel_(band, blockSettings_, lineSlots_, Memory(), sampleValues, pacing);
+    kernel_(band, blockSettings_, lineSlots_, Memory().View(), sampleValues, pacing);
 }

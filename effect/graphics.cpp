@@ -11,7 +11,7 @@ constexpr double kBuildLabelFont = 10070;
 constexpr double kLetterM = 10015, kLetterS = 10016, kMsBalance = 10017;
 constexpr double kLetterL = 10018, kLetterR = 10019, kLrBalance = 10020;
 constexpr double kBandLetterT = 10021; // one "T" per band, 10021 to 10024
-constexpr int kBalanceSlider = 32;
+constexpr int kBalanceSlider = SliderOf(Param::Balance);
 
 } // namespace
 

@@ -41,11 +41,9 @@ void TVexlEffect::DoInit()
     dsp.lookahead = lookahead;
     dsp.latency = 2.0 * lookahead;
 
-    // Line i sits at i * fs, one second of samples from the next. Its slots are made
-    // here, so the audio thread finds every block it needs already in place. A line
-    // that a lower rate just shortened still has its position beyond the new length
-    // for one step, at most as far as the longest line made before; those slots are
-    // made as well.
+    // Line i sits at i * fs, one second of samples from the next. A line that a lower
+    // rate just shortened still has its position beyond the new length for one step, at
+    // most as far as the longest line made before; those slots are set aside as well.
     const double length = lookahead > fs ? fs : lookahead;
     const double last = std::max(length, longestLine_);
     if (length > longestLine_) longestLine_ = length;
@@ -54,12 +52,8 @@ void TVexlEffect::DoInit()
         line.length = length;
         line.writeBase = i * fs;
         line.readBase = i * fs;
-        // Bounded like a script loop, against absurd rates.
-        for (int p = 0; p <= last && p < 1000000; ++p) {
-            MemoryCell(line.writeBase + p);
-            MemoryCell(line.readBase + p);
-        }
     }
+    ReserveLineSlots(last);
 
     const double punchFrequency[kBandCount] = {20.0, 40.0, 20.0, 10.0};
     for (int b = 0; b < kBandCount; ++b)
@@ -75,7 +69,8 @@ void TVexlEffect::DoInit()
     // The audio thread clears the splitter states and sets every punch gain to 1 when it
     // sees the new epoch, at the start of the next block (block.cpp).
     chosenPath_.store(static_cast<int>(ResolveSimdPath(static_cast<SimdPath>(requestedPath_.load()))));
-    dsp.delayLineEpoch = static_cast<double>(++initCount_);
+    // The regions set aside above are complete before the audio thread sees the epoch.
+    dsp.delayLineEpoch.StoreRelease(static_cast<double>(++initCount_));
 
     // The host learns the latency now, while it switches the plug-in on, not at the first
     // block: hosts read it when the switch returns.
@@ -91,4 +86,24 @@ void TVexlEffect::InitEditor()
     editor.colourBlue = 0.0;
     editor.colourAlpha = 0.0;
     InitEditorConstants();
+}
+
+void TVexlEffect::ReserveLineSlots(double last)
+{
+    // Bounded like a script loop, against absurd rates.
+    const double reach = std::min(std::max(last, 0.0), 999999.0);
+    ScriptMemory& memory = Memory();
+    for (const DelayLine& line : dsp.lines) {
+        for (const double base : {static_cast<double>(line.writeBase), static_cast<double>(line.readBase)}) {
+            const int32_t first = ToIndex(base);
+            const int32_t end = ToIndex(base + reach);
+            if (end >= first) {
+                memory.Reserve(first, end - first + 1);
+                continue;
+            }
+            // Slots past the top of the index range all convert to the lowest index.
+            memory.Reserve(first, INT32_MAX - first + 1);
+            memory.Reserve(INT32_MIN, 1);
+        }
+    }
 }

@@ -45,15 +45,14 @@ void TVexlEffect::RecoverNonFiniteChannels() noexcept
         for (int b = 0; b < kBandCount; ++b)
             band.punchGain[Lane(c, b)] = 1.0;
         // The channel's alignment lines (0-3 or 4-7) and lookahead lines (8-11 or 12-15):
-        // their slots were made by the init section, so clearing them allocates nothing.
+        // the init section gave their slots a home, and the view only finds it.
+        const MemoryView memory = Memory().View();
         for (int b = 0; b < kBandCount; ++b) {
             for (int line : {c * kBandCount + b, 2 * kBandCount + c * kBandCount + b}) {
                 const DelayLine& l = dsp.lines[line];
                 const double length = l.length;
-                for (int p = 0; p <= length && p < 1000000; ++p) {
-                    const int32_t index = ToIndex(l.readBase + p);
-                    if (MemoryBlock* block = Memory().FindBlock(index)) block->cells[index & 0xFFFF] = 0.0;
-                }
+                for (int p = 0; p <= length && p < 1000000; ++p)
+                    if (double* cell = memory.Find(ToIndex(l.readBase + p))) *cell = 0.0;
             }
         }
         band.linePosition[c] = 0.0;

@@ -4,6 +4,7 @@
 
 #include "core/editor_input.h"
 #include "core/process.h"
+#include "effect/editor_layout.h"
 #include "host/text_copy.h"
 #include "host/vest.h"
 #include "host/vest_editor.h"
@@ -20,7 +21,7 @@ void Create(CVeST* host)
     host->setNumInputs(effect->channelCount);
     host->setNumOutputs(effect->channelCount);
     host->setUniqueID(effect->uniqueId);
-    if (!host->getEditor()) host->setEditor(new CVeSTEditor(host, 890, 550));
+    if (!host->getEditor()) host->setEditor(new CVeSTEditor(host, kEditorWidth, kEditorHeight));
     host->programsAreChunks(true);
 }
 

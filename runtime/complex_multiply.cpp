@@ -6,8 +6,9 @@ void MemoryComplexMultiply(CVexlMemory& memory, int32_t destination, int32_t sou
     if (count < 2) return;
     if (count > kMemoryBlockSize / 2) return; // too long for any block
     if (!FitsInBlock(destination, 2 * count) || !FitsInBlock(source, 2 * count)) return;
-    double* d = BlockCells(memory, destination);
-    const double* s = BlockCells(memory, source);
+    double* d = RunCells(memory, destination, 2 * count);
+    const double* s = RunCells(memory, source, 2 * count);
+    if (!d || !s) return;
     // Value by value in increasing order, so overlapping ranges behave like the plain loop.
     for (int32_t k = 0; k < 2 * count; k += 2) {
         const double a = d[k], b = d[k + 1], c = s[k], e = s[k + 1];

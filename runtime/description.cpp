@@ -37,6 +37,8 @@ void CVexlDescription::AddSliderOption(const std::string& text)
     if (!sliderDefs.empty()) sliderDefs.back().options.push_back(text);
 }
 
+double SliderDef::Quantised(double value) const { return step * std::floor((value + step * 0.5) / step); }
+
 namespace {
 bool ValidNumber(int32_t number) { return number >= 0 && number < kSliderCount; }
 } // namespace
@@ -64,8 +66,7 @@ void CVexlDescription::SetParameterValue(int32_t index, double u)
     if (!std::isfinite(u)) return;
     const SliderDef& d = sliderDefs[index];
     if (!ValidNumber(d.number)) return;
-    // Nearest multiple of the step counted from 0, halves upward; deliberately unclamped.
-    const double q = d.step * std::floor((u + d.step * 0.5) / d.step);
+    const double q = d.Quantised(u);
     const double difference = q - sliderValues[d.number];
     if (difference > -0.00001 && difference < 0.00001) return;
     sliderValues[d.number] = q;

@@ -22,6 +22,10 @@ struct SliderDef {
     std::string spare;
     std::string label;
     std::string name;
+
+    // The value a set stores for `value`: the nearest multiple of the step counted from 0,
+    // halves upward; deliberately unclamped.
+    double Quantised(double value) const;
 };
 
 class CVexlDescription : public CVexlSamples {

@@ -43,7 +43,8 @@ void MemoryFft(CVexlMemory& memory, int32_t index, int32_t size, int32_t mode)
     if (log2Size < FftTables::kMinLog || log2Size > FftTables::kMaxLog) return;
     if (mode != 0 && mode != 1 && mode != 4 && mode != 5) return;
     if (!FitsInBlock(index, 2 << log2Size)) return;
-    double* x = BlockCells(memory, index);
+    double* x = RunCells(memory, index, 2 << log2Size);
+    if (!x) return;
     const FftTables& tables = GetFftTables();
     switch (mode) {
     case 0:

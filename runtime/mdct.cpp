@@ -155,7 +155,8 @@ void MemoryMdct(CVexlMemory& memory, int32_t index, int32_t size, int32_t direct
     if (log2n < kMinLog || log2n > kMaxLog) return;
     const int32_t n = 1 << log2n;
     if (!FitsInBlock(index, n)) return;
-    double* x = BlockCells(memory, index);
+    double* x = RunCells(memory, index, n);
+    if (!x) return;
     const MdctPlan& plan = PlanFor(log2n);
     // Per call, so concurrent calls never share it.
     double scratch[kScratchSize];

@@ -25,6 +25,10 @@ public:
     operator double() const noexcept { return load(); }
     double load() const noexcept { return value_.load(std::memory_order_relaxed); }
     void store(double v) noexcept { value_.store(v, std::memory_order_relaxed); }
+    // For a value that publishes other data: what the storing thread wrote before the
+    // release is seen by a thread whose acquire reads the value.
+    double LoadAcquire() const noexcept { return value_.load(std::memory_order_acquire); }
+    void StoreRelease(double v) noexcept { value_.store(v, std::memory_order_release); }
 
     SharedValue& operator+=(double v) noexcept { return *this = load() + v; }
     SharedValue& operator-=(double v) noexcept { return *this = load() - v; }

@@ -9,17 +9,11 @@
 // log2 of the largest power of two not above size, or -1 for a size below 1.
 inline int FloorLog2(int32_t size) noexcept { return size < 1 ? -1 : std::bit_width(static_cast<uint32_t>(size)) - 1; }
 
-// Whether the cells [index, index + cells) lie inside the block holding index. Ranges
-// that would cross the end of a block are left alone: nothing is read or written.
-inline bool FitsInBlock(int32_t index, int32_t cells) noexcept
+// The cells index .. index + cells - 1 in a row (their block made if missing); null when
+// they do not have one home, as across the edge of a region: then they are left alone.
+inline double* RunCells(CVexlMemory& memory, int32_t index, int32_t cells)
 {
-    return cells >= 0 && (index & 0xFFFF) + cells <= kMemoryBlockSize;
-}
-
-// The cells from index on, contiguous to the end of its block (made if missing).
-inline double* BlockCells(CVexlMemory& memory, int32_t index)
-{
-    return memory.Memory().Block(index).cells + (index & 0xFFFF);
+    return memory.Memory().Cells(index, cells);
 }
 
 // In place on 2^log2Size complex values, log2Size from 1 to 15. The forward pass leaves

@@ -73,7 +73,7 @@ TEST(AudioInit, OnePoleSplitterAndPunchConstantsAtTheRate)
     EXPECT_DOUBLE_EQ(dsp.punchCoef[3], W(10, fs));
 }
 
-TEST(AudioInit, EveryDelaySlotExistsBeforeProcessingAndProcessingMakesNoBlock)
+TEST(AudioInit, EveryDelaySlotHasItsHomeBeforeProcessingAndProcessingMakesNone)
 {
     for (float rate : {44100.0f, 48000.0f, 96000.0f}) {
         LinkedEffect p(rate);
@@ -81,14 +81,17 @@ TEST(AudioInit, EveryDelaySlotExistsBeforeProcessingAndProcessingMakesNoBlock)
         for (int i = 0; i < kDelayLineCount; ++i) {
             const DelayLine& line = p.dsp().lines[i];
             for (int k = 0; k <= line.length; ++k)
-                ASSERT_NE(memory.FindBlock(ToIndex(line.writeBase + k)), nullptr) << rate << " line " << i;
+                ASSERT_NE(memory.Find(ToIndex(line.writeBase + k)), nullptr) << rate << " line " << i;
         }
-        const int blocks = memory.BlockCount();
+        // The lines live in regions of their own size, not in blocks of 65536.
+        EXPECT_EQ(memory.BlockCount(), 0);
+        const int regions = memory.RegionCount();
         std::vector<double> left(3000), right(3000);
         for (int i = 0; i < 3000; ++i)
             left[i] = right[i] = std::sin(0.01 * i);
         p.Process(left, right, 256);
-        EXPECT_EQ(memory.BlockCount(), blocks);
+        EXPECT_EQ(memory.BlockCount(), 0);
+        EXPECT_EQ(memory.RegionCount(), regions);
     }
 }
 

@@ -25,7 +25,7 @@ namespace {
 
 #ifdef TOLVANGER_HAVE_XTST
 
-constexpr int kLoGainIndex = 10; // slider 11, the eleventh parameter
+constexpr int kLoGainIndex = ParameterIndex(Param::LoGain);
 
 class EditorDrag : public ::testing::Test {
 protected:
@@ -121,7 +121,7 @@ TEST_F(EditorDrag, DraggingTheLoGainKnobChangesTheParameter)
 
 TEST_F(EditorDrag, ASwitchClickIsOneWholeGestureAndHostChangesAreNotEchoed)
 {
-    constexpr int kPunchIndex = 24; // slider 31
+    constexpr int kPunchIndex = ParameterIndex(Param::Punch);
     ASSERT_EQ(instance->ParameterName(kPunchIndex), "Punch");
     ASSERT_EQ(instance->Dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(parent)), 1);
     IdleFor(200);
@@ -135,7 +135,7 @@ TEST_F(EditorDrag, ASwitchClickIsOneWholeGestureAndHostChangesAreNotEchoed)
     EXPECT_EQ(EditCalls(kPunchIndex), "");
 
     const ControlPlace& punch = kControls[25];
-    ASSERT_EQ(punch.slider, 31);
+    ASSERT_EQ(punch.slider, SliderOf(Param::Punch));
     PointerTo(static_cast<int>(punch.x + punch.width / 2), static_cast<int>(punch.y + punch.height / 2));
     IdleFor(100);
     XTestFakeButtonEvent(display, 1, True, 0);

@@ -1,9 +1,13 @@
 // Making, opening, running and closing instances through the exported entry points.
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
+#include "bench/programme_material.h"
 #include "tests/plugin_fixture.h"
 
 using testing_support::NewInstance;
@@ -60,6 +64,21 @@ TEST(Lifecycle, EveryEntryPointMakesAnIndependentInstance)
     EXPECT_EQ(b->TextOpcode(effGetProgramName), "Tolvanger");
 }
 
+// The sound of an instance: a second of programme in blocks of 256 through the double
+// entry, both channels one after the other.
+std::vector<double> SoundAfter(hostkit::PluginInstance& p, const material::Stereo& music)
+{
+    std::vector<double> left = music.left, right = music.right, sound;
+    for (size_t start = 0; start < left.size(); start += 256) {
+        const auto n = static_cast<int32_t>(std::min<size_t>(256, left.size() - start));
+        double* channels[2] = {left.data() + start, right.data() + start};
+        p.Process(channels, channels, n);
+    }
+    sound.insert(sound.end(), left.begin(), left.end());
+    sound.insert(sound.end(), right.begin(), right.end());
+    return sound;
+}
+
 TEST(Lifecycle, HostLikeOrdersOfOpenMainsAndClose)
 {
     {
@@ -67,26 +86,45 @@ TEST(Lifecycle, HostLikeOrdersOfOpenMainsAndClose)
         ASSERT_TRUE(p);
         EXPECT_EQ(p->Dispatch(effClose), 1); // close without open
     }
-    {
+    struct Call {
+        int32_t opcode;
+        intptr_t value;
+        float rate;
+    };
+    const Call open{effOpen, 0, 0}, on{effMainsChanged, 1, 0}, off{effMainsChanged, 0, 0};
+    const Call at44{effSetSampleRate, 0, 44100}, at48{effSetSampleRate, 0, 48000}, at96{effSetSampleRate, 0, 96000};
+    const Call block256{effSetBlockSize, 256, 0};
+    struct Order {
+        const char* what;
+        float rate; // the rate the order leaves the instance running at
+        std::vector<Call> calls;
+    };
+    const Order orders[] = {
+        {"mains switched on, off and on twice", 48000, {open, at48, block256, on, off, on, on, off, on}},
+        // Some hosts switch on before they open, and open twice; the rate is then the default.
+        {"mains on before open, open twice", 44100, {on, open, open, on}},
+        {"a higher rate after a suspend", 96000, {open, at44, on, at96, off, on}},
+        {"a lower rate after a suspend", 44100, {open, at96, on, off, at44, on}},
+        {"a new rate and mains on without a suspend", 96000, {open, at48, on, at96, on}},
+        {"opened again while running", 48000, {open, at48, on, open, on}},
+    };
+    const material::Stereo music = material::Programme(48000, 48000, 5);
+    for (const Order& order : orders) {
         auto p = NewInstance();
-        p->Dispatch(effOpen);
-        p->Dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f);
-        p->Dispatch(effSetBlockSize, 0, 256);
-        p->Dispatch(effMainsChanged, 0, 1);
-        p->Dispatch(effMainsChanged, 0, 0);
-        p->Dispatch(effMainsChanged, 0, 1);
-        p->Dispatch(effMainsChanged, 0, 1);
-        p->Dispatch(effMainsChanged, 0, 0);
-        EXPECT_EQ(p->Dispatch(effClose), 1);
-    }
-    {
-        // mains on before open, open twice: some hosts do both
-        auto p = NewInstance();
-        p->Dispatch(effMainsChanged, 0, 1);
-        p->Dispatch(effOpen);
-        p->Dispatch(effOpen);
-        p->Dispatch(effMainsChanged, 0, 1);
-        p->Close();
+        ASSERT_TRUE(p);
+        for (const Call& c : order.calls)
+            p->Dispatch(c.opcode, 0, c.value, nullptr, c.rate);
+        const std::vector<double> sound = SoundAfter(*p, music);
+        EXPECT_EQ(p->Dispatch(effClose), 1) << order.what;
+
+        auto fresh = testing_support::StartedInstance(order.rate, 256);
+        ASSERT_TRUE(fresh);
+        const std::vector<double> expected = SoundAfter(*fresh, music);
+        EXPECT_TRUE(std::all_of(sound.begin(), sound.end(), [](double v) { return std::isfinite(v); }))
+            << order.what;
+        // Not the input: the instance ran.
+        EXPECT_NE(std::vector<double>(sound.begin(), sound.begin() + 48000), music.left) << order.what;
+        EXPECT_EQ(sound, expected) << order.what << ": the sound differs from a freshly started instance's";
     }
 }
 

@@ -101,7 +101,10 @@ protected:
         parentFeature = {LV2_UI__parent, reinterpret_cast<void*>(parent)};
         accessFeature = {LV2_INSTANCE_ACCESS_URI, lilv_instance_get_handle(processor->get())};
         idleFeature = {LV2_UI__idleInterface, nullptr};
-        const LV2_Feature* features[] = {&parentFeature, &accessFeature, &idleFeature, urids.MapFeature(), nullptr};
+        touch = {this, &Lv2Editor::Touch};
+        touchFeature = {LV2_UI__touch, &touch};
+        const LV2_Feature* features[] = {&parentFeature, &idleFeature, &touchFeature, urids.MapFeature(),
+                                         InstanceAccess() ? &accessFeature : nullptr, nullptr};
         editor = suil_instance_new(host, this, LV2_UI__X11UI, lv2_uris::kPlugin, lv2_uris::kEditor, LV2_UI__X11UI,
                                    bundlePath, binaryPath, features);
         lilv_free(bundlePath);
@@ -126,6 +129,9 @@ protected:
         XCloseDisplay(display);
     }
 
+    // Whether the host hands the editor the processor's instance.
+    virtual bool InstanceAccess() const { return true; }
+
     static void Write(SuilController controller, uint32_t port, uint32_t size, uint32_t protocol, const void* buffer)
     {
         auto* self = static_cast<Lv2Editor*>(controller);
@@ -134,6 +140,19 @@ protected:
         self->writes.push_back({port, value});
         // The host takes the value into its port, where the processor finds it.
         if (port < lv2_ports::kParameterCount) self->processor->controls[port] = value;
+    }
+
+    // A touch, with the number of port writes before it.
+    struct TouchCall {
+        uint32_t port;
+        bool grabbed;
+        size_t writesBefore;
+        bool operator==(const TouchCall&) const = default;
+    };
+    static void Touch(LV2UI_Feature_Handle handle, uint32_t port, bool grabbed)
+    {
+        auto* self = static_cast<Lv2Editor*>(handle);
+        self->touches.push_back({port, grabbed, self->writes.size()});
     }
 
     void PortEvent(uint32_t port, float value)
@@ -172,8 +191,10 @@ protected:
     SuilInstance* editor = nullptr;
     const LV2UI_Idle_Interface* idle = nullptr;
     Window window = 0;
-    LV2_Feature parentFeature{}, accessFeature{}, idleFeature{};
+    LV2_Feature parentFeature{}, accessFeature{}, idleFeature{}, touchFeature{};
+    LV2UI_Touch touch{};
     std::vector<PortWrite> writes;
+    std::vector<TouchCall> touches;
 };
 
 TEST_F(Lv2Editor, PaintsTheSkinAndTheProcessorsMeters)
@@ -202,6 +223,8 @@ TEST_F(Lv2Editor, DragWritesThePortAndAPortEventMovesTheKnob)
         EXPECT_EQ(w.port, kLoGainPort);
     // Knob at 300 - 110 - 13 = 177 pixels of 272: ceil(260.29) / 10 - 20 = 6.1 dB
     EXPECT_FLOAT_EQ(writes.back().value, 6.1f);
+    // The writes came inside one touch gesture, as the host's automation recording wants.
+    EXPECT_EQ(touches, (std::vector<TouchCall>{{kLoGainPort, true, 0}, {kLoGainPort, false, writes.size()}}));
 
     // The host moves LO Gain to -10 dB: the knob follows, at 111 + 272 * 10 / 40 = 179, and
     // nothing is written back.
@@ -215,6 +238,25 @@ TEST_F(Lv2Editor, DragWritesThePortAndAPortEventMovesTheKnob)
     EXPECT_EQ(PixelOfEditor(179 + 23, 280 + 6), knob.Pixel(23, 6));
     EXPECT_EQ(PixelOfEditor(292, 286), background.Pixel(292, 286)) << "the knob left its place at 6.1 dB";
     EXPECT_TRUE(writes.empty());
+    EXPECT_EQ(touches.size(), 2u);
+}
+
+// A host that keeps the processor to itself (a separate process, say): the editor shows the
+// settings from its own light effect, and the user's edits reach the ports all the same.
+class Lv2EditorOnItsOwn : public Lv2Editor {
+protected:
+    bool InstanceAccess() const override { return false; }
+};
+
+TEST_F(Lv2EditorOnItsOwn, DragWritesThePortInsideATouch)
+{
+    IdleFor(200);
+    testing_support::DragLoGainKnob(display, window, [this](int ms) { IdleFor(ms); });
+    ASSERT_FALSE(writes.empty());
+    EXPECT_FLOAT_EQ(writes.back().value, 6.1f);
+    EXPECT_EQ(touches, (std::vector<TouchCall>{{kLoGainPort, true, 0}, {kLoGainPort, false, writes.size()}}));
+    // The processor took the value from its port.
+    EXPECT_FLOAT_EQ(processor->controls[kLoGainPort], 6.1f);
 }
 
 #endif

@@ -301,6 +301,16 @@ TEST(Lv2Plugin, ProcessesLikeTheVstBuildSampleForSample)
     EXPECT_EQ(DifferingFrames(lv2, *vst, music, 2 * 48000, 48000, true), 0);
 }
 
+// Hosts read the latency port once activation returns, before any run.
+TEST(Lv2Plugin, LatencyIsThereWhenActivationReturns)
+{
+    for (auto [rate, delay] : {std::pair{44100.0, 128.0f}, std::pair{48000.0, 138.0f}, std::pair{96000.0, 278.0f}}) {
+        Lv2Instance lv2(rate, nullptr);
+        ASSERT_TRUE(lv2);
+        EXPECT_EQ(lv2.Latency(), delay) << rate;
+    }
+}
+
 // As Debian's lv2apply hosts it: no feature at all.
 TEST(Lv2Plugin, RunsWithoutAnyHostFeature)
 {

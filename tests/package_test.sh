@@ -21,7 +21,8 @@ for f in usr/lib/vst/Tolvanger.so usr/lib/vst/tolvanger_gfx/bg.png usr/lib/vst/t
   usr/bin/tolvanger-render usr/share/man/man1/tolvanger-render.1.gz usr/share/tolvanger/presets/bright_punch.fxp \
   usr/share/doc/tolvanger/copyright usr/share/doc/tolvanger/README.md usr/lib/lv2/tolvanger.lv2/manifest.ttl \
   usr/lib/lv2/tolvanger.lv2/tolvanger.ttl usr/lib/lv2/tolvanger.lv2/tolvanger_dsp.so \
-  usr/lib/lv2/tolvanger.lv2/tolvanger_ui.so usr/lib/clap/Tolvanger.clap; do
+  usr/lib/lv2/tolvanger.lv2/tolvanger_ui.so usr/lib/vst3/Tolvanger.vst3/Contents/x86_64-linux/Tolvanger.so \
+  usr/lib/vst3/Tolvanger.vst3/Contents/x86_64-linux/tolvanger_gfx/bg.png usr/lib/clap/Tolvanger.clap; do
   [ -f "$root/$f" ] || fail "the package has no /$f"
 done
 dpkg-deb -f "$deb" Depends | grep -q 'libcairo2' || fail "Depends lacks the libraries the plug-in links"
@@ -31,6 +32,8 @@ dpkg-deb -f "$deb" Depends | grep -q 'libcairo2' || fail "Depends lacks the libr
 # The host-level tests, against the packaged library.
 TOLVANGER_TEST_PLUGIN="$root/usr/lib/vst/Tolvanger.so" "$build/tests/tolvanger_tests" \
   --gtest_filter='Lifecycle.*:Dispatcher.*:Parameters.*:State.*:AudioFrame.*:AudioInit.*' --gtest_brief=1
+TOLVANGER_TEST_VST3="$root/usr/lib/vst3/Tolvanger.vst3/Contents/x86_64-linux/Tolvanger.so" "$build/tests/tolvanger_tests" \
+  --gtest_filter='Vst3Factory.*:Vst3Effect.*:Vst3Parameters.*:Vst3State.*' --gtest_brief=1
 
 # An LV2 host finds the packaged bundle, with every port and the editor.
 LV2_PATH="$root/usr/lib/lv2" lv2info urn:calder-forges:tolvanger >"$scratch/lv2info.txt" ||

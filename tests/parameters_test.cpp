@@ -6,6 +6,8 @@
 #include <cstring>
 #include <string>
 
+#include "effect/editor_layout.h"
+#include "effect/effect.h"
 #include "tests/counting_effect.h"
 #include "tests/plugin_fixture.h"
 
@@ -171,6 +173,27 @@ TEST(Parameters, LongTextsAreCutToTheHostBuffer)
     char shortName[] = "Master";
     p->Dispatch(effSetProgramName, 0, 0, shortName);
     EXPECT_EQ(p->TextOpcode(effGetProgramName), "Master");
+}
+
+} // namespace
+
+namespace {
+
+// The editor writes each slider's unit from the effect's own texts; they must say what the
+// parameter table says, or the editor and the other formats' units would drift apart.
+TEST(Parameters, EveryEditorControlShowsItsParametersUnit)
+{
+    TVexlEffect effect;
+    effect.DoReset();
+    int shown = 0;
+    for (const ControlPlace& place : kControls) {
+        const ParameterRow* row = RowOfSlider(place.slider);
+        ASSERT_NE(row, nullptr) << place.slider;
+        if (place.kind != ControlKind::Slider) continue;
+        EXPECT_EQ(effect.String(place.unitString), row->unit) << row->name;
+        ++shown;
+    }
+    EXPECT_EQ(shown + 14, kParameterTableSize); // 16 sliders, 14 switches
 }
 
 } // namespace

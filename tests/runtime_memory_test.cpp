@@ -92,4 +92,45 @@ TEST(ScriptMemory, CellsStayPutUntilClearedAndClearingZeroesEverything)
     EXPECT_EQ(m.MemoryCell(-39 * 65536 + 3), 0.0);
 }
 
+TEST(ScriptMemory, ARegionIsTheOneHomeOfItsCellsHoweverTheyAreReached)
+{
+    CVexlMemory m;
+    ScriptMemory& memory = m.Memory();
+    m.MemoryCell(65530) = 1.5; // makes block 0
+    // Across the end of block 0, carrying over what the cells held; no block 1.
+    ASSERT_TRUE(memory.Reserve(65530, 20));
+    m.MemoryCell(65545) = 2.5;
+    EXPECT_EQ(memory.BlockCount(), 1);
+    EXPECT_EQ(memory.FindBlock(65545), nullptr);
+    double* run = memory.View().Run(65530, 20);
+    ASSERT_EQ(run, &m.MemoryCell(65530));
+    EXPECT_EQ(run[0], 1.5);
+    EXPECT_EQ(run[15], 2.5);
+    EXPECT_EQ(memory.Cells(65530, 20), run);
+
+    // Cells a region already holds need no other; a later region overlapping it takes
+    // over what it holds, values included.
+    ASSERT_TRUE(memory.Reserve(65540, 10));
+    EXPECT_EQ(memory.RegionCount(), 1);
+    ASSERT_TRUE(memory.Reserve(65545, 10));
+    EXPECT_EQ(memory.RegionCount(), 2);
+    EXPECT_NE(&m.MemoryCell(65545), run + 15);
+    EXPECT_EQ(m.MemoryCell(65545), 2.5);
+    EXPECT_EQ(memory.View().Run(65530, 15), run);
+    // A run across the newer region's edge has no one home, so contiguous access (the
+    // band path's pointers, the spectral functions) leaves it alone.
+    EXPECT_EQ(memory.View().Run(65530, 20), nullptr);
+    EXPECT_EQ(memory.Cells(65530, 20), nullptr);
+
+    // The view finds only what exists.
+    EXPECT_EQ(memory.View().Find(1000000), nullptr);
+    EXPECT_EQ(memory.View().Run(1000000, 4), nullptr);
+    EXPECT_EQ(memory.BlockCount(), 1);
+
+    m.ClearMemory();
+    EXPECT_EQ(memory.RegionCount(), 0);
+    EXPECT_EQ(memory.View().Find(65545), nullptr);
+    EXPECT_EQ(m.MemoryCell(65545), 0.0);
+}
+
 } // namespace

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "effect/parameter_table.h"
 #include "tests/plugin_fixture.h"
 #include "tests/windows/windows_host.h"
 
@@ -17,10 +18,10 @@ using windows_host::Picture;
 
 constexpr int kWidth = 890;
 constexpr int kHeight = 550;
-constexpr int kLoCompressIndex = 0;
-constexpr int kLoGainIndex = 10;
-constexpr int kLoSoloIndex = 15;
-constexpr int kLoBypassIndex = 19;
+constexpr int kLoCompressIndex = ParameterIndex(Param::LoCompress);
+constexpr int kLoGainIndex = ParameterIndex(Param::LoGain);
+constexpr int kLoSoloIndex = ParameterIndex(Param::LoSolo);
+constexpr int kLoBypassIndex = ParameterIndex(Param::LoBypass);
 
 // The colours of lit switches, from (0.9, 0.9, 0.6) and (1.0, 0.4, 0.3).
 constexpr std::uint32_t kSwitchColour = 0xE5E599;

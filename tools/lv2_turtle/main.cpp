@@ -1,6 +1,6 @@
 // tolvanger-lv2-turtle: writes the LV2 bundle's Turtle files from the templates in lv2/
-// and the effect's own description, so that the names, ranges, defaults, units and option
-// texts a host reads are those of the slider table the VST build uses.
+// and the parameter table, so that the names, symbols, ranges, defaults, units and option
+// texts a host reads are those the VST build uses.
 //
 //   tolvanger-lv2-turtle MANIFEST_TEMPLATE PLUGIN_TEMPLATE OUTPUT_FOLDER DSP_BINARY UI_BINARY
 
@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "effect/editor_layout.h"
 #include "effect/effect.h"
+#include "effect/parameter_table.h"
 #include "lv2/port_layout.h"
 #include "lv2/uris.h"
 
@@ -75,69 +75,40 @@ std::string Quoted(const std::string& text)
     return out + "\"";
 }
 
-// "LO Compress" -> "lo_compress", "Stereo/M-S" -> "stereo_m_s".
-std::string Symbol(const std::string& name)
-{
-    std::string symbol;
-    for (unsigned char c : name) {
-        if (std::isalnum(c))
-            symbol += static_cast<char>(std::tolower(c));
-        else if (!symbol.empty() && symbol.back() != '_')
-            symbol += '_';
-    }
-    while (!symbol.empty() && symbol.back() == '_')
-        symbol.pop_back();
-    if (symbol.empty() || std::isdigit(static_cast<unsigned char>(symbol[0])))
-        throw std::runtime_error("no port symbol can be made from the name " + Quoted(name));
-    return symbol;
-}
-
 std::string UnitFor(const std::string& text)
 {
     if (text.empty()) return {};
     if (text == "dB") return "units:db";
-    throw std::runtime_error("no LV2 unit for the editor's unit text " + Quoted(text));
+    throw std::runtime_error("no LV2 unit for the unit text " + Quoted(text));
 }
 
-// The unit text the editor appends to each slider's value, by slider number.
-std::map<int, std::string> EditorUnits(TVexlEffect& effect)
+bool IsSwitch(const ParameterRow& r)
 {
-    std::map<int, std::string> units;
-    for (const ControlPlace& place : kControls)
-        if (place.kind == ControlKind::Slider) units[place.slider] = effect.String(place.unitString);
-    return units;
+    return r.option0 && std::string(r.option0) == "Off" && std::string(r.option1) == "On" && r.minimum == 0 &&
+           r.maximum == 1;
 }
 
-bool IsSwitch(const SliderDef& d)
-{
-    return d.options.size() == 2 && d.options[0] == "Off" && d.options[1] == "On" && d.minimum == 0 && d.maximum == 1;
-}
-
-std::string ParameterPort(uint32_t index, const SliderDef& d, const std::string& unit)
+std::string ParameterPort(uint32_t index, const ParameterRow& r)
 {
     std::ostringstream port;
     port << "[\n\t\ta lv2:InputPort ,\n\t\t\tlv2:ControlPort ;\n"
          << "\t\tlv2:index " << index << " ;\n"
-         << "\t\tlv2:symbol " << Quoted(Symbol(d.name)) << " ;\n"
-         << "\t\tlv2:name " << Quoted(d.name) << " ;\n"
-         << "\t\tlv2:default " << Decimal(d.defaultValue) << " ;\n"
-         << "\t\tlv2:minimum " << Decimal(d.minimum) << " ;\n"
-         << "\t\tlv2:maximum " << Decimal(d.maximum);
-    if (!d.options.empty()) {
-        port << " ;\n\t\tlv2:portProperty " << (IsSwitch(d) ? "lv2:toggled" : "lv2:integer ,\n\t\t\tlv2:enumeration");
-        // Option k is shown for the values from k steps of (maximum - minimum) / (n - 1) on.
-        const double n = static_cast<double>(d.options.size());
-        port << " ;\n\t\tlv2:scalePoint ";
-        for (size_t k = 0; k < d.options.size(); ++k) {
-            const double value = d.minimum + static_cast<double>(k) * (d.maximum - d.minimum) / (n - 1.0);
-            port << (k ? " , " : "") << "[\n\t\t\trdfs:label " << Quoted(d.options[k]) << " ;\n\t\t\trdf:value "
-                 << Decimal(value) << "\n\t\t]";
-        }
+         << "\t\tlv2:symbol " << Quoted(r.symbol) << " ;\n"
+         << "\t\tlv2:name " << Quoted(r.name) << " ;\n"
+         << "\t\tlv2:default " << Decimal(r.defaultValue) << " ;\n"
+         << "\t\tlv2:minimum " << Decimal(r.minimum) << " ;\n"
+         << "\t\tlv2:maximum " << Decimal(r.maximum);
+    if (r.option0) {
+        port << " ;\n\t\tlv2:portProperty " << (IsSwitch(r) ? "lv2:toggled" : "lv2:integer ,\n\t\t\tlv2:enumeration");
+        // The first text at the minimum, the second at the maximum.
+        port << " ;\n\t\tlv2:scalePoint [\n\t\t\trdfs:label " << Quoted(r.option0) << " ;\n\t\t\trdf:value "
+             << Decimal(r.minimum) << "\n\t\t] , [\n\t\t\trdfs:label " << Quoted(r.option1)
+             << " ;\n\t\t\trdf:value " << Decimal(r.maximum) << "\n\t\t]";
     } else {
-        const double steps = std::round((d.maximum - d.minimum) / d.step) + 1.0;
-        if (d.step == 1.0 && std::floor(d.minimum) == d.minimum) port << " ;\n\t\tlv2:portProperty lv2:integer";
+        const double steps = std::round((r.maximum - r.minimum) / r.step) + 1.0;
+        if (r.step == 1.0 && std::floor(r.minimum) == r.minimum) port << " ;\n\t\tlv2:portProperty lv2:integer";
         port << " ;\n\t\tpprops:rangeSteps " << static_cast<long long>(steps);
-        if (!unit.empty()) port << " ;\n\t\tunits:unit " << unit;
+        if (const std::string unit = UnitFor(r.unit); !unit.empty()) port << " ;\n\t\tunits:unit " << unit;
     }
     port << "\n\t]";
     return port.str();
@@ -173,15 +144,12 @@ std::string Ports(TVexlEffect& effect)
         throw std::runtime_error("the effect has " + std::to_string(effect.ParameterCount()) +
                                  " parameters; lv2/port_layout.h expects " +
                                  std::to_string(lv2_ports::kParameterCount));
-    const std::map<int, std::string> units = EditorUnits(effect);
     std::vector<std::string> ports;
     std::set<std::string> symbols = {"in_left", "in_right", "out_left", "out_right", "latency"};
     for (uint32_t i = 0; i < lv2_ports::kParameterCount; ++i) {
-        const SliderDef& d = effect.sliderDefs[i];
-        if (!symbols.insert(Symbol(d.name)).second)
-            throw std::runtime_error("two ports would share the symbol " + Symbol(d.name));
-        const auto unit = units.find(d.number);
-        ports.push_back(ParameterPort(i, d, unit == units.end() ? std::string() : UnitFor(unit->second)));
+        const ParameterRow& r = kParameterTable[i];
+        if (!symbols.insert(r.symbol).second) throw std::runtime_error(std::string("two ports share ") + r.symbol);
+        ports.push_back(ParameterPort(i, r));
     }
     ports.push_back(AudioPort(lv2_ports::kInputLeft, true, "in_left", "Left In"));
     ports.push_back(AudioPort(lv2_ports::kInputRight, true, "in_right", "Right In"));
@@ -205,7 +173,6 @@ int main(int argc, char** argv)
     }
     try {
         TVexlEffect effect;
-        effect.DoReset(); // defines the texts the editor shows, among them the units
         // The vendor version counts up with every release; LV2 hosts compare minor, then micro.
         const std::map<std::string, std::string> values = {
             {"PLUGIN_URI", lv2_uris::kPlugin},

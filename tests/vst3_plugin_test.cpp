@@ -1,0 +1,384 @@
+// The VST 3 build as a VST 3 host sees it: the bundle's library loaded through its factory
+// by our own test host, beside the VST 2.4 build loaded through hostkit. Texts, defaults,
+// states and audio are checked against the VST 2.4 build's.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "bench/programme_material.h"
+#include "tests/plugin_fixture.h"
+#include "tests/vst3_host.h"
+
+#ifdef TOLVANGER_VST3_LIBRARY
+namespace {
+
+using namespace vst3_host;
+
+Module& LoadedModule()
+{
+    static std::unique_ptr<Module> module = [] {
+        std::string error;
+        auto loaded = Module::Load(TestLibraryPath(), &error);
+        if (!loaded) ADD_FAILURE() << error;
+        return loaded;
+    }();
+    return *module;
+}
+
+std::unique_ptr<Effect> StartedEffect(double rate, int32_t block, int32_t sampleSize = kSample32)
+{
+    auto effect = Effect::Create(LoadedModule());
+    if (effect && !effect->Start(rate, block, sampleSize)) return nullptr;
+    return effect;
+}
+
+std::string RunCommand(const std::string& command)
+{
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return output;
+    char buffer[4096];
+    size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        output.append(buffer, n);
+    pclose(pipe);
+    return output;
+}
+
+TEST(Vst3Factory, ExportsTheFactoryAndTheModuleEntriesOnly)
+{
+    const std::string symbols =
+        RunCommand("nm -D --defined-only " + TestLibraryPath() + " | awk '{print $3}'");
+    std::set<std::string> names;
+    for (size_t at = 0, end; (end = symbols.find('\n', at)) != std::string::npos; at = end + 1)
+        if (end > at) names.insert(symbols.substr(at, end - at));
+    EXPECT_EQ(names, (std::set<std::string>{"GetPluginFactory", "ModuleEntry", "ModuleExit"}));
+}
+
+TEST(Vst3Factory, DescribesOneAudioEffectClassInAllThreeForms)
+{
+    IPluginFactory* factory = LoadedModule().Factory();
+    PFactoryInfo info{};
+    ASSERT_EQ(factory->getFactoryInfo(&info), kResultOk);
+    EXPECT_STREQ(info.vendor, "Calder Forges");
+    EXPECT_EQ(info.flags & PFactoryInfo::kUnicode, PFactoryInfo::kUnicode);
+    ASSERT_EQ(factory->countClasses(), 1);
+
+    PClassInfo plain{};
+    ASSERT_EQ(factory->getClassInfo(0, &plain), kResultOk);
+    EXPECT_STREQ(plain.category, "Audio Module Class");
+    EXPECT_STREQ(plain.name, "Tolvanger");
+    EXPECT_EQ(plain.cardinality, kManyInstances);
+    EXPECT_NE(factory->getClassInfo(1, &plain), kResultOk);
+
+    auto* factory2 = Query<IPluginFactory2>(factory);
+    ASSERT_TRUE(factory2);
+    PClassInfo2 second{};
+    ASSERT_EQ(factory2->getClassInfo2(0, &second), kResultOk);
+    EXPECT_EQ(std::memcmp(second.cid, plain.cid, 16), 0);
+    EXPECT_STREQ(second.category, "Audio Module Class");
+    const std::string subCategories = second.subCategories;
+    EXPECT_EQ(subCategories.rfind("Fx|", 0), 0u) << subCategories;
+    EXPECT_NE(subCategories.find("Dynamics"), std::string::npos) << subCategories;
+    EXPECT_STREQ(second.vendor, "Calder Forges");
+    EXPECT_STREQ(second.version, TOLVANGER_VERSION_TEXT);
+
+    auto* factory3 = Query<IPluginFactory3>(factory);
+    ASSERT_TRUE(factory3);
+    PClassInfoW wide{};
+    ASSERT_EQ(factory3->getClassInfoUnicode(0, &wide), kResultOk);
+    EXPECT_EQ(ToUtf8(wide.name, 64), "Tolvanger");
+    EXPECT_EQ(ToUtf8(wide.vendor, 64), "Calder Forges");
+    EXPECT_EQ(ToUtf8(wide.version, 64), TOLVANGER_VERSION_TEXT);
+    EXPECT_STREQ(wide.subCategories, second.subCategories);
+
+    // Another class or interface is refused without an object.
+    void* object = reinterpret_cast<void*>(1);
+    char other[16] = {1};
+    EXPECT_NE(factory->createInstance(other, IComponent::iid.bytes, &object), kResultOk);
+    EXPECT_EQ(object, nullptr);
+    EXPECT_NE(factory->createInstance(plain.cid, IPlugFrame::iid.bytes, &object), kResultOk);
+    EXPECT_EQ(object, nullptr);
+}
+
+TEST(Vst3Effect, HasOneStereoInputAndOutputAndBothSampleSizes)
+{
+    auto effect = Effect::Create(LoadedModule());
+    ASSERT_TRUE(effect);
+    IComponent* c = effect->component;
+    EXPECT_EQ(c->getBusCount(kAudio, kInput), 1);
+    EXPECT_EQ(c->getBusCount(kAudio, kOutput), 1);
+    EXPECT_EQ(c->getBusCount(kEvent, kInput), 0);
+    EXPECT_EQ(c->getBusCount(kEvent, kOutput), 0);
+    for (int32_t direction : {kInput, kOutput}) {
+        BusInfo bus{};
+        ASSERT_EQ(c->getBusInfo(kAudio, direction, 0, bus), kResultOk);
+        EXPECT_EQ(bus.channelCount, 2);
+        EXPECT_EQ(bus.busType, kMain);
+        EXPECT_EQ(bus.direction, direction);
+        EXPECT_TRUE(bus.flags & BusInfo::kDefaultActive);
+        EXPECT_NE(c->getBusInfo(kAudio, direction, 1, bus), kResultOk);
+        SpeakerArrangement arrangement = 0;
+        ASSERT_EQ(effect->processor->getBusArrangement(direction, 0, arrangement), kResultOk);
+        EXPECT_EQ(arrangement, kStereo);
+    }
+    SpeakerArrangement mono = kSpeakerL;
+    SpeakerArrangement stereo = kStereo;
+    EXPECT_NE(effect->processor->setBusArrangements(&mono, 1, &mono, 1), kResultOk);
+    EXPECT_NE(effect->processor->setBusArrangements(&stereo, 1, &mono, 1), kResultOk);
+    EXPECT_EQ(effect->processor->setBusArrangements(&stereo, 1, &stereo, 1), kResultOk);
+    EXPECT_EQ(effect->processor->canProcessSampleSize(kSample32), kResultTrue);
+    EXPECT_EQ(effect->processor->canProcessSampleSize(kSample64), kResultTrue);
+    EXPECT_EQ(effect->processor->getTailSamples(), 0u);
+}
+
+// Normalised values every parameter is shown at: the ends, the middle and values off the steps.
+constexpr float kProbes[] = {0.0f, 0.013f, 0.25f, 0.5f, 0.5049f, 0.77f, 1.0f};
+
+TEST(Vst3Parameters, MatchTheVstBuildsNamesDefaultsAndTexts)
+{
+    auto effect = Effect::Create(LoadedModule());
+    ASSERT_TRUE(effect);
+    auto vst = testing_support::NewInstance();
+    ASSERT_TRUE(vst);
+    vst->Dispatch(effOpen);
+    IEditController* controller = effect->controller;
+    ASSERT_EQ(controller->getParameterCount(), vst->effect()->numParams);
+    std::vector<float> defaults;
+    for (int32_t i = 0; i < vst->effect()->numParams; ++i)
+        defaults.push_back(vst->GetParameter(i));
+
+    for (int32_t i = 0; i < controller->getParameterCount(); ++i) {
+        SCOPED_TRACE(vst->ParameterName(i));
+        ParameterInfo info{};
+        ASSERT_EQ(controller->getParameterInfo(i, info), kResultOk);
+        EXPECT_EQ(info.id, static_cast<ParamID>(i));
+        EXPECT_EQ(ToUtf8(info.title), vst->ParameterName(i));
+        EXPECT_EQ(ToUtf8(info.units), vst->ParameterLabel(i));
+        EXPECT_EQ(info.defaultNormalizedValue, static_cast<double>(defaults[static_cast<size_t>(i)]));
+        EXPECT_EQ(controller->getParamNormalized(info.id), info.defaultNormalizedValue);
+        EXPECT_TRUE(info.flags & ParameterInfo::kCanAutomate);
+        // The switches and option sliders have two values; the rest are continuous.
+        vst->SetParameter(i, 1.0f);
+        const std::string top = vst->ParameterDisplay(i);
+        const bool options = top == "On" || top == "M-S" || top == "K-20";
+        EXPECT_EQ(info.stepCount, options ? 1 : 0) << top;
+
+        for (float probe : kProbes) {
+            vst->SetParameter(i, probe);
+            const std::string text = vst->ParameterDisplay(i);
+            EXPECT_EQ(effect->Display(info.id, probe), text) << "at " << probe;
+            // The text typed back gives a value shown the same.
+            std::u16string typed = ToUtf16(text);
+            ParamValue parsed = -1.0;
+            ASSERT_EQ(controller->getParamValueByString(info.id, typed.data(), parsed), kResultOk) << text;
+            EXPECT_EQ(effect->Display(info.id, parsed), text);
+            // Set by the host, the value reads back as the VST build's after the same set.
+            ASSERT_EQ(controller->setParamNormalized(info.id, probe), kResultOk);
+            EXPECT_EQ(controller->getParamNormalized(info.id), static_cast<double>(vst->GetParameter(i)));
+        }
+        std::u16string nonsense = u"loud";
+        ParamValue untouched = 0.125;
+        EXPECT_NE(controller->getParamValueByString(info.id, nonsense.data(), untouched), kResultOk);
+        EXPECT_EQ(untouched, 0.125);
+    }
+    ParameterInfo none{};
+    EXPECT_NE(controller->getParameterInfo(controller->getParameterCount(), none), kResultOk);
+    EXPECT_NE(controller->getParameterInfo(-1, none), kResultOk);
+}
+
+struct Change {
+    int64_t frame; // where in the material
+    ParamID id;
+    float value;
+};
+
+// The material run through both builds in blocks of `block` frames, with each change made
+// before the block holding its frame: in the VST 3 build through the parameter queue at
+// its offset in that block, in the VST 2.4 build by setParameter before the block. Answers
+// the frames whose samples differ in any bit.
+template <class Sample>
+int64_t DifferingFrames(Effect& effect, hostkit::PluginInstance& vst, const material::Stereo& music, int32_t block,
+                        const std::vector<Change>& changes)
+{
+    const auto length = static_cast<int64_t>(music.left.size());
+    std::vector<Sample> left(static_cast<size_t>(block)), right(left), vstLeft(left), vstRight(left);
+    int64_t differing = 0;
+    size_t next = 0;
+    for (int64_t at = 0; at < length; at += block) {
+        const auto n = static_cast<int32_t>(std::min<int64_t>(block, length - at));
+        ParameterChanges queues;
+        for (; next < changes.size() && changes[next].frame < at + n; ++next) {
+            queues.Add(changes[next].id, static_cast<int32_t>(changes[next].frame - at), changes[next].value);
+            vst.SetParameter(static_cast<int32_t>(changes[next].id), changes[next].value);
+        }
+        for (int32_t j = 0; j < n; ++j) {
+            left[j] = vstLeft[j] = static_cast<Sample>(music.left[static_cast<size_t>(at + j)]);
+            right[j] = vstRight[j] = static_cast<Sample>(music.right[static_cast<size_t>(at + j)]);
+        }
+        Sample* io[2] = {left.data(), right.data()};
+        if (effect.Process<Sample>(io, io, n, &queues) != kResultOk) return -1;
+        Sample* vstIo[2] = {vstLeft.data(), vstRight.data()};
+        vst.Process(vstIo, vstIo, n);
+        for (int32_t j = 0; j < n; ++j)
+            differing += std::memcmp(&left[j], &vstLeft[j], sizeof(Sample)) != 0 ||
+                         std::memcmp(&right[j], &vstRight[j], sizeof(Sample)) != 0;
+    }
+    return differing;
+}
+
+// Settings across the table, changed along the way: gains, transients, switches, the
+// stereo section and back to defaults, as normalised values.
+const std::vector<Change> kChanges = {
+    {0, 0, 0.55f},      {0, 10, 0.65f},     {0, 5, 0.675f},    {3000, 12, 0.3f},  {9000, 17, 1.0f},
+    {9000, 24, 1.0f},   {20000, 25, 0.75f}, {20000, 26, 0.0f}, {31000, 28, 0.6f}, {41000, 29, 0.4f},
+    {52000, 17, 0.0f},  {52000, 4, 0.0f},   {63000, 10, 0.5f}, {70000, 27, 1.0f}, {80000, 0, 0.375f},
+    {85000, 23, 0.8f},  {86000, 9, 0.0f},   {90000, 26, 1.0f},
+};
+
+template <class Sample> void ExpectSameAudio(int32_t block)
+{
+    SCOPED_TRACE("block " + std::to_string(block) + ", " + std::to_string(8 * sizeof(Sample)) + "-bit");
+    constexpr double kRate = 48000.0;
+    auto effect = StartedEffect(kRate, block, sizeof(Sample) == 4 ? kSample32 : kSample64);
+    ASSERT_TRUE(effect);
+    auto vst = testing_support::StartedInstance(static_cast<float>(kRate), block);
+    ASSERT_TRUE(vst);
+    const material::Stereo music = material::Programme(48000, 100000, 5);
+    EXPECT_EQ(DifferingFrames<Sample>(*effect, *vst, music, block, kChanges), 0);
+    EXPECT_EQ(effect->processor->getLatencySamples(), static_cast<uint32_t>(vst->InitialDelay()));
+}
+
+TEST(Vst3Audio, EqualsTheVstBuildSampleForSampleInBothSizes)
+{
+    for (int32_t block : {64, 441, 4096}) {
+        ExpectSameAudio<float>(block);
+        ExpectSameAudio<double>(block);
+    }
+}
+
+TEST(Vst3Audio, ReportsTheLatencyAndTellsTheHostOfAChange)
+{
+    auto effect = StartedEffect(48000.0, 512);
+    ASSERT_TRUE(effect);
+    auto vst = testing_support::StartedInstance(48000.0f, 512);
+    ASSERT_TRUE(vst);
+    EXPECT_EQ(effect->processor->getLatencySamples(), static_cast<uint32_t>(vst->InitialDelay()));
+    EXPECT_GT(effect->processor->getLatencySamples(), 0u);
+
+    // Switched on again at another rate, the lookahead changes and the host hears of it.
+    auto fast = testing_support::StartedInstance(192000.0f, 512);
+    ASSERT_NE(fast->InitialDelay(), vst->InitialDelay());
+    effect->processor->setProcessing(false);
+    effect->component->setActive(false);
+    ProcessSetup setup{kRealtime, kSample32, 512, 192000.0};
+    ASSERT_EQ(effect->processor->setupProcessing(setup), kResultOk);
+    ASSERT_EQ(effect->component->setActive(true), kResultOk);
+    const auto restarts = effect->handler.Restarts();
+    ASSERT_FALSE(restarts.empty());
+    EXPECT_TRUE(restarts.back() & kLatencyChanged);
+    EXPECT_EQ(effect->processor->getLatencySamples(), static_cast<uint32_t>(fast->InitialDelay()));
+}
+
+TEST(Vst3State, RoundTripIntoAFreshInstanceRestoresEverySetting)
+{
+    auto effect = StartedEffect(44100.0, 512);
+    ASSERT_TRUE(effect);
+    auto vst = testing_support::StartedInstance(44100.0f, 512);
+    ASSERT_TRUE(vst);
+    ParameterChanges changes;
+    for (const Change& c : kChanges) {
+        changes.Add(c.id, 0, c.value);
+        vst->SetParameter(static_cast<int32_t>(c.id), c.value);
+    }
+    float silence[2][16] = {};
+    float* io[2] = {silence[0], silence[1]};
+    ASSERT_EQ(effect->Process<float>(io, io, 16, &changes), kResultOk);
+
+    const std::vector<unsigned char> state = effect->State();
+    ASSERT_EQ(state.size(), 260u);
+    EXPECT_EQ(state, vst->GetChunk());
+
+    auto fresh = StartedEffect(44100.0, 512);
+    ASSERT_TRUE(fresh);
+    ASSERT_EQ(fresh->SetState(state), kResultOk);
+    for (int32_t i = 0; i < fresh->controller->getParameterCount(); ++i)
+        EXPECT_EQ(fresh->controller->getParamNormalized(static_cast<ParamID>(i)),
+                  effect->controller->getParamNormalized(static_cast<ParamID>(i)))
+            << vst->ParameterName(i);
+    EXPECT_EQ(fresh->State(), state);
+
+    // The controller's own state is empty and takes anything.
+    MemoryStream controllerState;
+    EXPECT_EQ(effect->controller->getState(&controllerState), kResultOk);
+    EXPECT_TRUE(controllerState.Bytes().empty());
+}
+
+TEST(Vst3Effect, CarelessHostsGetNeutralAnswers)
+{
+    auto effect = Effect::Create(LoadedModule());
+    ASSERT_TRUE(effect);
+    std::vector<float> left(256, 0.5f), right(256, 0.5f);
+    float* io[2] = {left.data(), right.data()};
+    // Processing before switching on: silence, and the host is told.
+    EXPECT_NE(effect->Process<float>(io, io, 256), kResultOk);
+    EXPECT_EQ(left[100], 0.0f);
+
+    ASSERT_TRUE(effect->Start(44100.0, 256));
+    // No frames, no buffers, no buses.
+    EXPECT_EQ(effect->Process<float>(io, io, 0), kResultOk);
+    EXPECT_EQ(effect->Process<float>(nullptr, nullptr, 256), kResultOk);
+    float* none[2] = {nullptr, nullptr};
+    EXPECT_EQ(effect->Process<float>(none, none, 256), kResultOk);
+    ProcessData empty{};
+    empty.numSamples = 256;
+    EXPECT_EQ(effect->processor->process(empty), kResultOk);
+
+    // Values outside 0 to 1 are held at the ends; NaN, unknown IDs and empty queues change nothing.
+    const std::vector<unsigned char> before = effect->State();
+    ParameterChanges changes;
+    changes.Add(11, 0, std::nan(""));
+    changes.Add(9999, 0, 0.5);
+    int32_t ignored = 0;
+    changes.addParameterData(12, ignored);
+    ASSERT_EQ(effect->Process<float>(io, io, 256, &changes), kResultOk);
+    EXPECT_EQ(effect->State(), before);
+    EXPECT_NE(effect->controller->setParamNormalized(11, std::nan("")), kResultOk);
+    EXPECT_NE(effect->controller->setParamNormalized(9999, 0.5), kResultOk);
+    EXPECT_EQ(effect->controller->getParamNormalized(9999), 0.0);
+    EXPECT_EQ(effect->State(), before);
+    changes.Clear();
+    changes.Add(10, 0, 7.0);
+    changes.Add(12, 0, -3.0);
+    ASSERT_EQ(effect->Process<float>(io, io, 256, &changes), kResultOk);
+    EXPECT_EQ(effect->controller->getParamNormalized(10), 1.0);
+    EXPECT_EQ(effect->controller->getParamNormalized(12), 0.0);
+    String128 text{};
+    EXPECT_NE(effect->controller->getParamStringByValue(9999, 0.5, text), kResultOk);
+
+    // A state of the wrong size or without our marker is refused and changes nothing.
+    const std::vector<unsigned char> good = effect->State();
+    ASSERT_EQ(good.size(), 260u);
+    std::vector<unsigned char> shorter(good.begin(), good.end() - 1);
+    std::vector<unsigned char> longer = good;
+    longer.push_back(0);
+    std::vector<unsigned char> unmarked = good;
+    unmarked[0] ^= 0x5A;
+    for (const auto& bad : {shorter, longer, unmarked, std::vector<unsigned char>{}}) {
+        EXPECT_NE(effect->SetState(bad), kResultOk) << bad.size() << " bytes";
+        EXPECT_EQ(effect->State(), good);
+    }
+    EXPECT_NE(effect->component->setState(nullptr), kResultOk);
+    EXPECT_NE(effect->component->getState(nullptr), kResultOk);
+    EXPECT_EQ(effect->controller->createView("another"), nullptr);
+}
+
+} // namespace
+#endif

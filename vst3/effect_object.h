@@ -1,0 +1,148 @@
+#pragma once
+// The VST 3 effect: one object that is the component, the audio processor and the edit
+// controller of one Plugin, and the HostInterface the core reaches the host through.
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "core/plugin.h"
+#include "runtime/host_interface.h"
+#include "vst3/vst3_abi.h"
+
+namespace vst3_plugin {
+
+class EditorView;
+
+// Makes an effect object and answers its interface `iid` (counted once, for the caller).
+vst3::tresult CreateEffectObject(const char* iid, void** object) noexcept;
+
+// IComponent and IEditController both name getState and setState; these two give each its
+// own function in the one object.
+class ComponentPart : public vst3::IComponent {
+public:
+    vst3::tresult getState(vst3::IBStream* stream) override { return GetComponentState(stream); }
+    vst3::tresult setState(vst3::IBStream* stream) override { return SetComponentState(stream); }
+    virtual vst3::tresult GetComponentState(vst3::IBStream* stream) = 0;
+    virtual vst3::tresult SetComponentState(vst3::IBStream* stream) = 0;
+
+protected:
+    ~ComponentPart() = default;
+};
+
+class ControllerPart : public vst3::IEditController {
+public:
+    vst3::tresult getState(vst3::IBStream* stream) override { return GetControllerState(stream); }
+    vst3::tresult setState(vst3::IBStream* stream) override { return SetControllerState(stream); }
+    virtual vst3::tresult GetControllerState(vst3::IBStream* stream) = 0;
+    virtual vst3::tresult SetControllerState(vst3::IBStream* stream) = 0;
+
+protected:
+    ~ControllerPart() = default;
+};
+
+class EffectObject final : public ComponentPart,
+                           public vst3::IAudioProcessor,
+                           public ControllerPart,
+                           public HostInterface {
+public:
+    EffectObject();
+    ~EffectObject() override;
+
+    // FUnknown
+    vst3::tresult queryInterface(const char* iid, void** object) override;
+    uint32_t addRef() override;
+    uint32_t release() override;
+
+    // IPluginBase (component and controller alike)
+    vst3::tresult initialize(vst3::FUnknown* context) override;
+    vst3::tresult terminate() override;
+
+    // IComponent
+    vst3::tresult getControllerClassId(char classId[16]) override;
+    vst3::tresult setIoMode(int32_t mode) override;
+    int32_t getBusCount(int32_t type, int32_t direction) override;
+    vst3::tresult getBusInfo(int32_t type, int32_t direction, int32_t index, vst3::BusInfo& bus) override;
+    vst3::tresult getRoutingInfo(vst3::RoutingInfo& input, vst3::RoutingInfo& output) override;
+    vst3::tresult activateBus(int32_t type, int32_t direction, int32_t index, vst3::TBool state) override;
+    vst3::tresult setActive(vst3::TBool state) override;
+    vst3::tresult GetComponentState(vst3::IBStream* stream) override;
+    vst3::tresult SetComponentState(vst3::IBStream* stream) override;
+
+    // IAudioProcessor
+    vst3::tresult setBusArrangements(vst3::SpeakerArrangement* inputs, int32_t inputCount,
+                                     vst3::SpeakerArrangement* outputs, int32_t outputCount) override;
+    vst3::tresult getBusArrangement(int32_t direction, int32_t index, vst3::SpeakerArrangement& arrangement) override;
+    vst3::tresult canProcessSampleSize(int32_t symbolicSampleSize) override;
+    uint32_t getLatencySamples() override;
+    vst3::tresult setupProcessing(vst3::ProcessSetup& setup) override;
+    vst3::tresult setProcessing(vst3::TBool state) override;
+    vst3::tresult process(vst3::ProcessData& data) override;
+    uint32_t getTailSamples() override;
+
+    // IEditController
+    vst3::tresult setComponentState(vst3::IBStream* stream) override;
+    vst3::tresult GetControllerState(vst3::IBStream* stream) override;
+    vst3::tresult SetControllerState(vst3::IBStream* stream) override;
+    int32_t getParameterCount() override;
+    vst3::tresult getParameterInfo(int32_t index, vst3::ParameterInfo& info) override;
+    vst3::tresult getParamStringByValue(vst3::ParamID id, vst3::ParamValue normalized, vst3::String128 text) override;
+    vst3::tresult getParamValueByString(vst3::ParamID id, char16_t* text, vst3::ParamValue& normalized) override;
+    vst3::ParamValue normalizedParamToPlain(vst3::ParamID id, vst3::ParamValue normalized) override;
+    vst3::ParamValue plainParamToNormalized(vst3::ParamID id, vst3::ParamValue plain) override;
+    vst3::ParamValue getParamNormalized(vst3::ParamID id) override;
+    vst3::tresult setParamNormalized(vst3::ParamID id, vst3::ParamValue normalized) override;
+    vst3::tresult setComponentHandler(vst3::IComponentHandler* handler) override;
+    vst3::IPlugView* createView(vst3::FIDString name) override;
+
+    // HostInterface
+    double SampleRate() override { return sampleRate_.load(std::memory_order_relaxed); }
+    double BlockSize() override { return static_cast<double>(maxBlock_.load(std::memory_order_relaxed)); }
+    int32_t InputCount() override { return 2; }
+    int32_t OutputCount() override { return 2; }
+    HostTransport Transport() override;
+    void AnnounceLatency(int32_t samples) override;
+    void StoreLatency(int32_t samples) override;
+    void BeginEdit(int32_t index) override;
+    void PerformEdit(int32_t index, double normalised) override;
+    void EndEdit(int32_t index) override;
+    bool RequestRedraw() override;
+    bool EditorSize(int32_t& width, int32_t& height) override;
+
+    // The editor view's part: it registers while open, and on its timer (the host's GUI
+    // thread) passes on a latency change the audio thread found.
+    Plugin& Core() { return *plugin_; }
+    void ViewOpened(EditorView* view) { view_ = view; }
+    void ViewClosed(EditorView* view)
+    {
+        if (view_ == view) view_ = nullptr;
+    }
+    void TellPendingLatency();
+
+private:
+    bool IsParameter(vst3::ParamID id) const { return id < static_cast<vst3::ParamID>(parameterCount_); }
+    void ApplyParameterChanges(vst3::IParameterChanges* changes) noexcept;
+
+    std::atomic<uint32_t> references_{1};
+    std::unique_ptr<Plugin> plugin_;
+    int32_t parameterCount_ = 0;
+    std::vector<double> defaults_; // the normalised values of a fresh instance
+    vst3::IComponentHandler* handler_ = nullptr;
+    EditorView* view_ = nullptr;
+
+    std::atomic<double> sampleRate_{44100.0};
+    std::atomic<int32_t> maxBlock_{1024};
+    int32_t sampleSize_ = vst3::kSample32;
+    bool active_ = false;
+    // The block's transport while process() runs; the audio thread alone reads it.
+    const vst3::ProcessContext* context_ = nullptr;
+
+    // The latency the core reported; whether the host has asked for it since; whether a
+    // change still has to be told (found on the audio thread, told from the GUI thread).
+    std::atomic<int32_t> latency_{0};
+    std::atomic<bool> latencyAsked_{false};
+    std::atomic<bool> latencyChanged_{false};
+};
+
+} // namespace vst3_plugin
