@@ -7,6 +7,7 @@ CMAKE_FLAGS ?=
 VST_INSTALL_DIR ?= $(HOME)/.vst
 VST3_INSTALL_DIR ?= $(HOME)/.vst3
 LV2_INSTALL_DIR ?= $(HOME)/.lv2
+CLAP_INSTALL_DIR ?= $(HOME)/.clap
 JOBS ?= $(shell nproc)
 
 PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev libcairo2-dev libfontconfig-dev \
@@ -89,8 +90,8 @@ tsan: deps
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DTOLVANGER_FUZZ=ON -DTOLVANGER_WERROR=OFF -DTOLVANGER_BENCH=OFF
-	cmake --build $(FUZZ_DIR) -j$(JOBS) --target fuzz_chunk fuzz_dispatcher fuzz_audio fuzz_lv2 fuzz_vst3
-	for t in chunk dispatcher audio lv2 vst3; do \
+	cmake --build $(FUZZ_DIR) -j$(JOBS) --target fuzz_chunk fuzz_dispatcher fuzz_audio fuzz_lv2 fuzz_vst3 fuzz_clap
+	for t in chunk dispatcher audio lv2 vst3 clap; do \
 	  mkdir -p $(FUZZ_DIR)/corpus/$$t && \
 	  env -u DISPLAY $(SANITIZER_ENV) $(FUZZ_DIR)/tests/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) \
 	    -artifact_prefix=$(FUZZ_DIR)/fuzz_$$t- $(FUZZ_DIR)/corpus/$$t tests/fuzz/corpus/$$t || exit 1; \
@@ -107,6 +108,7 @@ install: build
 	cmake --install $(BUILD_DIR) --component vst --prefix $(VST_INSTALL_DIR)
 	cmake --install $(BUILD_DIR) --component lv2 --prefix $(LV2_INSTALL_DIR)
 	cmake --install $(BUILD_DIR) --component vst3 --prefix $(VST3_INSTALL_DIR)
+	cmake --install $(BUILD_DIR) --component clap --prefix $(CLAP_INSTALL_DIR)
 
 clean: windows-clean
 	rm -rf $(BUILD_DIR) $(RELEASE_DIR) $(SANITIZE_DIR) $(TSAN_DIR) $(FUZZ_DIR)

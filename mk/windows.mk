@@ -22,16 +22,16 @@ $(WINDOWS_DIR)/build.ninja: CMakeLists.txt cmake/mingw-w64-x86_64.cmake
 # The skin pictures come from the Linux build's skin program, so both libraries carry the same.
 windows: deps $(BUILD_DIR)/build.ninja $(WINDOWS_DIR)/build.ninja
 	cmake --build $(BUILD_DIR) -j$(JOBS) --target tolvanger_skin_pictures
-	cmake --build $(WINDOWS_DIR) -j$(JOBS) --target Tolvanger tolvanger_vst3
+	cmake --build $(WINDOWS_DIR) -j$(JOBS) --target Tolvanger tolvanger_vst3 TolvangerClap
 
 windows-zip: windows
 	rm -rf $(WINDOWS_DIR)/zip $(WINDOWS_ZIP)
 	mkdir -p $(WINDOWS_DIR)/zip
-	cp $(WINDOWS_DIR)/Tolvanger.dll $(WINDOWS_DIR)/zip/
+	cp $(WINDOWS_DIR)/Tolvanger.dll $(WINDOWS_DIR)/Tolvanger.clap $(WINDOWS_DIR)/zip/
 	mkdir -p $(WINDOWS_DIR)/zip/Tolvanger.vst3/Contents/x86_64-win
 	cp $(WINDOWS_DIR)/Tolvanger.vst3/Contents/x86_64-win/Tolvanger.vst3 $(WINDOWS_DIR)/zip/Tolvanger.vst3/Contents/x86_64-win/
 	sed 's/$$/\r/' mk/windows_zip_readme.txt > $(WINDOWS_DIR)/zip/README.txt
-	cd $(WINDOWS_DIR)/zip && cmake -E tar cf ../$(notdir $(WINDOWS_ZIP)) --format=zip Tolvanger.dll Tolvanger.vst3 README.txt
+	cd $(WINDOWS_DIR)/zip && cmake -E tar cf ../$(notdir $(WINDOWS_ZIP)) --format=zip Tolvanger.dll Tolvanger.vst3 Tolvanger.clap README.txt
 	@echo "Written: $(WINDOWS_ZIP)"
 
 # A fresh prefix, made once: its first start under a display, then the two font families the

@@ -22,7 +22,7 @@ for f in usr/lib/vst/Tolvanger.so usr/lib/vst/tolvanger_gfx/bg.png usr/lib/vst/t
   usr/share/doc/tolvanger/copyright usr/share/doc/tolvanger/README.md usr/lib/lv2/tolvanger.lv2/manifest.ttl \
   usr/lib/lv2/tolvanger.lv2/tolvanger.ttl usr/lib/lv2/tolvanger.lv2/tolvanger_dsp.so \
   usr/lib/lv2/tolvanger.lv2/tolvanger_ui.so usr/lib/vst3/Tolvanger.vst3/Contents/x86_64-linux/Tolvanger.so \
-  usr/lib/vst3/Tolvanger.vst3/Contents/x86_64-linux/tolvanger_gfx/bg.png; do
+  usr/lib/vst3/Tolvanger.vst3/Contents/x86_64-linux/tolvanger_gfx/bg.png usr/lib/clap/Tolvanger.clap; do
   [ -f "$root/$f" ] || fail "the package has no /$f"
 done
 dpkg-deb -f "$deb" Depends | grep -q 'libcairo2' || fail "Depends lacks the libraries the plug-in links"
@@ -40,6 +40,12 @@ LV2_PATH="$root/usr/lib/lv2" lv2info urn:calder-forges:tolvanger >"$scratch/lv2i
   fail "lv2info does not find the packaged bundle"
 [ "$(grep -c '^[[:space:]]*Port [0-9]*:' "$scratch/lv2info.txt")" = 35 ] || fail "the packaged LV2 plug-in has not 35 ports"
 grep -q 'X11UI' "$scratch/lv2info.txt" || fail "the packaged LV2 plug-in has no X11 editor"
+
+# A CLAP host finds the packaged plug-in through its one export.
+[ "$(nm -D --defined-only "$root/usr/lib/clap/Tolvanger.clap" | awk '{print $3}')" = clap_entry ] ||
+  fail "the packaged CLAP plug-in does not export clap_entry alone"
+TOLVANGER_TEST_CLAP="$root/usr/lib/clap/Tolvanger.clap" "$build/tests/tolvanger_tests" \
+  --gtest_filter='ClapEntry.*:ClapParams.*:ClapState.*' --gtest_brief=1
 
 # The renderer finds the plug-in beside it in the unpacked tree, as it would in /usr.
 render="$root/usr/bin/tolvanger-render"

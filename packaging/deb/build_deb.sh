@@ -19,10 +19,11 @@ mkdir -p "$root/DEBIAN"
 cmake --install "$build" --component vst --prefix "$root/usr/lib/vst" >/dev/null
 cmake --install "$build" --component lv2 --prefix "$root/usr/lib/lv2" >/dev/null
 cmake --install "$build" --component vst3 --prefix "$root/usr/lib/vst3" >/dev/null
+cmake --install "$build" --component clap --prefix "$root/usr/lib/clap" >/dev/null
 cmake --install "$build" --component render --prefix "$root/usr" >/dev/null
 find "$root/usr" -type d -empty -delete
 
-binaries=$(find "$root/usr" -type f \( -name '*.so' -o -path '*/bin/*' \))
+binaries=$(find "$root/usr" -type f \( -name '*.so' -o -name '*.clap' -o -path '*/bin/*' \))
 # shellcheck disable=SC2086
 strip --strip-unneeded --remove-section=.comment --remove-section=.note $binaries
 
