@@ -16,6 +16,8 @@ struct Instance::Editor {
     Editor();
     ~Editor();
     bool created = false;
+    // The host's scale, 0 until set_scale; the editor takes it where the user chose none.
+    double hostScale = 0.0;
     std::unique_ptr<EditorWindow> window;
     clap_id timer = CLAP_INVALID_ID;
     int fd = -1;

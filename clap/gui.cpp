@@ -1,10 +1,13 @@
 // The GUI extension with its helpers, timer support and POSIX descriptor support: the
-// editor embedded in the host's window (X11 on Linux, Win32 on Windows), at its one size.
+// editor embedded in the host's window (X11 on Linux, Win32 on Windows), 890 by 550 at the
+// scale the user, the host or the desktop gives.
 
 #include <chrono>
+#include <cmath>
 #include <cstring>
 
 #include "clap/editor.h"
+#include "core/editor_frame.h"
 #include "core/editor_window.h"
 #include "effect/effect.h"
 
@@ -99,15 +102,34 @@ void Destroy(const clap_plugin_t* plugin)
     if (self) CloseEditor(*self);
 }
 
-// The editor keeps its size whatever the host's scale.
-bool SetScale(const clap_plugin_t*, double) { return false; }
+bool SetScale(const clap_plugin_t* plugin, double scale)
+{
+    Instance* self = MainThreadInstance(plugin);
+    if (!self || !self->editor || !std::isfinite(scale) || scale <= 0.0) return false;
+    self->editor->hostScale = scale;
+    if (self->editor->window) self->editor->window->SetHostScale(scale);
+    return true;
+}
+
+// The size in pixels: the open window's, or the one it will open at.
+void PixelSize(const Instance::Editor& e, uint32_t& width, uint32_t& height)
+{
+    int w = 0, h = 0;
+    if (e.window) {
+        w = e.window->Width();
+        h = e.window->Height();
+    } else {
+        EditorFrame::OpeningSize(e.hostScale, w, h);
+    }
+    width = static_cast<uint32_t>(w);
+    height = static_cast<uint32_t>(h);
+}
 
 bool Size(const clap_plugin_t* plugin, uint32_t* width, uint32_t* height)
 {
     Instance* self = MainThreadInstance(plugin);
     if (!self || !self->editor || !width || !height) return false;
-    *width = EditorWindow::kWidth;
-    *height = EditorWindow::kHeight;
+    PixelSize(*self->editor, *width, *height);
     return true;
 }
 
@@ -124,7 +146,11 @@ bool AdjustSize(const clap_plugin_t*, uint32_t*, uint32_t*) { return false; }
 
 bool SetSize(const clap_plugin_t* plugin, uint32_t width, uint32_t height)
 {
-    return MainThreadInstance(plugin) && width == EditorWindow::kWidth && height == EditorWindow::kHeight;
+    Instance* self = MainThreadInstance(plugin);
+    if (!self || !self->editor) return false;
+    uint32_t w = 0, h = 0;
+    PixelSize(*self->editor, w, h);
+    return width == w && height == h;
 }
 
 bool SetParent(const clap_plugin_t* plugin, const clap_window_t* window)
@@ -140,7 +166,12 @@ bool SetParent(const clap_plugin_t* plugin, const clap_window_t* window)
 #endif
     if (parent == 0) return false;
     try {
-        self->editor->window = std::make_unique<EditorWindow>(self->plugin.Effect(), parent);
+        self->editor->window = std::make_unique<EditorWindow>(self->plugin.Effect(), parent, self->editor->hostScale);
+        // A new scale while open: the host is asked for the window's new size.
+        self->editor->window->SetResizeRequest([self](int width, int height) {
+            if (self->hostGui && self->hostGui->request_resize)
+                self->hostGui->request_resize(self->host, static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+        });
     } catch (...) {
         return false;
     }
@@ -205,8 +236,8 @@ bool EditorRedraw(Instance& self) noexcept
 bool EditorDimensions(Instance& self, int32_t& width, int32_t& height) noexcept
 {
     if (!self.editor || !self.editor->window) return false;
-    width = self.editor->window->Width();
-    height = self.editor->window->Height();
+    width = EditorWindow::kWidth;
+    height = EditorWindow::kHeight;
     return true;
 }
 

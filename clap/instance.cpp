@@ -67,6 +67,7 @@ bool Instance::Init(const clap_plugin_t* plugin)
     self->hostLatency = HostExtension<clap_host_latency_t>(h, CLAP_EXT_LATENCY);
     self->hostTimer = HostExtension<clap_host_timer_support_t>(h, CLAP_EXT_TIMER_SUPPORT);
     self->hostFd = HostExtension<clap_host_posix_fd_support_t>(h, CLAP_EXT_POSIX_FD_SUPPORT);
+    self->hostGui = HostExtension<clap_host_gui_t>(h, CLAP_EXT_GUI);
     self->initialised_ = true;
     return true;
 }

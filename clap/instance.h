@@ -76,6 +76,7 @@ public:
     const clap_host_latency_t* hostLatency = nullptr;
     const clap_host_timer_support_t* hostTimer = nullptr;
     const clap_host_posix_fd_support_t* hostFd = nullptr;
+    const clap_host_gui_t* hostGui = nullptr;
 
     // The editor (gui.cpp). The main thread only.
     struct Editor;

@@ -7,6 +7,7 @@
 #include <X11/Xlib.h>
 
 #include <chrono>
+#include <cmath>
 #include <thread>
 
 #include "tests/clap_test_library.h"
@@ -41,7 +42,7 @@ protected:
         XCloseDisplay(display);
     }
 
-    void Open(testing_support::ClapHostOptions options = {})
+    void Open(testing_support::ClapHostOptions options = {}, double scale = 1.0)
     {
         clap = testing_support::NewClapInstance(options);
         ASSERT_TRUE(clap && clap->gui);
@@ -50,15 +51,16 @@ protected:
         EXPECT_FALSE(gui->is_api_supported(clap->plugin, CLAP_WINDOW_API_X11, true));
         ASSERT_TRUE(gui->is_api_supported(clap->plugin, CLAP_WINDOW_API_X11, false));
         ASSERT_TRUE(gui->create(clap->plugin, CLAP_WINDOW_API_X11, false));
-        EXPECT_FALSE(gui->set_scale(clap->plugin, 2.0));
+        EXPECT_FALSE(gui->set_scale(clap->plugin, 0.0));
+        ASSERT_TRUE(gui->set_scale(clap->plugin, scale));
         EXPECT_FALSE(gui->can_resize(clap->plugin));
         clap_gui_resize_hints_t hints{true, true, true, 1, 1};
         ASSERT_TRUE(gui->get_resize_hints(clap->plugin, &hints));
         EXPECT_FALSE(hints.can_resize_horizontally || hints.can_resize_vertically || hints.preserve_aspect_ratio);
         uint32_t width = 0, height = 0;
         ASSERT_TRUE(gui->get_size(clap->plugin, &width, &height));
-        EXPECT_EQ(width, 890u);
-        EXPECT_EQ(height, 550u);
+        EXPECT_EQ(width, static_cast<uint32_t>(std::lround(890 * scale)));
+        EXPECT_EQ(height, static_cast<uint32_t>(std::lround(550 * scale)));
         clap_window_t window{};
         window.api = CLAP_WINDOW_API_X11;
         window.x11 = parent;
@@ -82,6 +84,21 @@ protected:
     Window parent = 0;
     std::unique_ptr<ClapInstance> clap;
 };
+
+TEST_F(ClapEditor, OpensAtTheHostsScaleAndAsksForTheNewSizeWhenItChanges)
+{
+    Open({}, 2.0);
+    uint32_t width = 0, height = 0;
+    ASSERT_TRUE(clap->gui->get_size(clap->plugin, &width, &height));
+    EXPECT_EQ(width, 1780u);
+    EXPECT_EQ(height, 1100u);
+    EXPECT_TRUE(clap->resizeRequests.empty());
+    ASSERT_TRUE(clap->gui->set_scale(clap->plugin, 1.0));
+    IdleFor(50);
+    ASSERT_EQ(clap->resizeRequests.size(), 1u);
+    EXPECT_EQ(clap->resizeRequests[0], (std::pair<uint32_t, uint32_t>{890, 550}));
+    EXPECT_TRUE(clap->gui->set_size(clap->plugin, 890, 550));
+}
 
 TEST_F(ClapEditor, DragOfLoGainBecomesAGestureOfValueEvents)
 {

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "clap/clap_abi.h"
@@ -273,6 +274,8 @@ public:
     std::atomic<int> restartRequests{0};
     std::atomic<int> latencyChanges{0};
     std::atomic<int> valueRescans{0};
+    // The window sizes the plug-in asked for.
+    std::vector<std::pair<uint32_t, uint32_t>> resizeRequests;
 
 private:
     explicit ClapInstance(ClapHostOptions options) : options_(options), mainThread_(std::this_thread::get_id())
@@ -284,6 +287,7 @@ private:
         hostLatency_ = {&LatencyChanged};
         hostTimer_ = {&RegisterTimer, &UnregisterTimer};
         hostFd_ = {&RegisterFd, &ModifyFd, &UnregisterFd};
+        hostGui_ = {&ResizeHintsChanged, &RequestResize, &RequestShowOrHide, &RequestShowOrHide, &GuiClosed};
     }
     static ClapInstance& Of(const clap_host_t* h) { return *static_cast<ClapInstance*>(h->host_data); }
 
@@ -296,6 +300,7 @@ private:
         if (name == CLAP_EXT_LATENCY) return &self.hostLatency_;
         if (name == CLAP_EXT_TIMER_SUPPORT && self.options_.timers) return &self.hostTimer_;
         if (name == CLAP_EXT_POSIX_FD_SUPPORT && self.options_.fds) return &self.hostFd_;
+        if (name == CLAP_EXT_GUI) return &self.hostGui_;
         return nullptr;
     }
     static void RequestRestart(const clap_host_t* h) { ++Of(h).restartRequests; }
@@ -313,6 +318,14 @@ private:
     static void Clear(const clap_host_t*, clap_id, uint32_t) {}
     static void RequestFlush(const clap_host_t* h) { ++Of(h).flushRequests; }
     static void LatencyChanged(const clap_host_t* h) { ++Of(h).latencyChanges; }
+    static void ResizeHintsChanged(const clap_host_t*) {}
+    static bool RequestResize(const clap_host_t* h, uint32_t width, uint32_t height)
+    {
+        Of(h).resizeRequests.emplace_back(width, height);
+        return true;
+    }
+    static bool RequestShowOrHide(const clap_host_t*) { return false; }
+    static void GuiClosed(const clap_host_t*, bool) {}
     static bool RegisterTimer(const clap_host_t* h, uint32_t period, clap_id* id)
     {
         ClapInstance& self = Of(h);
@@ -359,6 +372,7 @@ private:
     clap_host_params_t hostParams_{};
     clap_host_latency_t hostLatency_{};
     clap_host_timer_support_t hostTimer_{};
+    clap_host_gui_t hostGui_{};
     clap_host_posix_fd_support_t hostFd_{};
     std::map<clap_id, uint32_t> timers_;
     std::map<int, uint32_t> fds_;
