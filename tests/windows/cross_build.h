@@ -5,6 +5,7 @@
 // compare with what the DLL gives.
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -56,6 +57,15 @@ struct Stereo {
     std::vector<double> left;
     std::vector<double> right;
 };
+
+// The largest difference between two renders of the same frames, over both channels.
+inline double LargestDifference(const Stereo& a, const Stereo& b)
+{
+    double largest = 0.0;
+    for (std::size_t i = 0; i < a.left.size() && i < b.left.size(); ++i)
+        largest = std::max({largest, std::fabs(a.left[i] - b.left[i]), std::fabs(a.right[i] - b.right[i])});
+    return largest;
+}
 
 // A new instance, started at the rate and block size, with the settings applied.
 inline std::unique_ptr<hostkit::PluginInstance> SetUpInstance(hostkit::EntryProc entry, int blockSize)

@@ -64,10 +64,7 @@ TEST(WindowsClap, AudioEqualsTheLinuxLibrary)
             const cross_build::Stereo fromWindows =
                 doublePrecision ? RenderClap<double>(*clap, input, block) : RenderClap<float>(*clap, input, block);
             ASSERT_EQ(fromLinux.left.size(), fromWindows.left.size());
-            double largest = 0.0;
-            for (std::size_t i = 0; i < input.left.size(); ++i)
-                largest = std::max({largest, std::fabs(fromWindows.left[i] - fromLinux.left[i]),
-                                    std::fabs(fromWindows.right[i] - fromLinux.right[i])});
+            const double largest = cross_build::LargestDifference(fromWindows, fromLinux);
             // The two C runtimes' exp and log10 may differ in the last bit.
             EXPECT_LE(largest, 1e-9);
             std::printf("    CLAP %s: largest difference %.3g\n",

@@ -41,12 +41,10 @@ TEST(CrossBuild, AudioOfBothEntriesAtThreeBlockSizesEqualsTheLinuxLibrary)
             const cross_build::Stereo fromWindows = cross_build::Render(entry, input, doublePrecision, block);
             ASSERT_EQ(fromLinux.left.size(), input.left.size());
             ASSERT_EQ(fromWindows.left.size(), input.left.size());
-            double largest = 0.0, changed = 0.0;
-            for (std::size_t i = 0; i < input.left.size(); ++i) {
-                largest = std::max({largest, std::fabs(fromWindows.left[i] - fromLinux.left[i]),
-                                    std::fabs(fromWindows.right[i] - fromLinux.right[i])});
+            const double largest = cross_build::LargestDifference(fromWindows, fromLinux);
+            double changed = 0.0;
+            for (std::size_t i = 0; i < input.left.size(); ++i)
                 changed = std::max(changed, std::fabs(fromWindows.left[i] - input.left[i]));
-            }
             // The two C runtimes' exp and log10 may differ in the last bit.
             EXPECT_LE(largest, 1e-9);
             EXPECT_GT(changed, 0.05) << "the material went through unprocessed";
