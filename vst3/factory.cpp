@@ -17,6 +17,26 @@ using namespace vst3_plugin;
 constexpr const char* kVendorUrl = "";
 constexpr const char* kVendorEmail = "";
 
+// The two extended forms of the class information differ only in the width of some texts,
+// which `copyText` writes.
+template <typename Info, typename CopyWide>
+tresult FillClassInfo(int32_t index, Info* info, CopyWide copyText)
+{
+    if (index != 0 || !info) return kInvalidArgument;
+    std::memset(info, 0, sizeof *info);
+    const ClassTexts& texts = EffectClassTexts();
+    std::memcpy(info->cid, kEffectClassId.bytes, 16);
+    info->cardinality = kManyInstances;
+    CopyText(info->category, kCategory);
+    copyText(info->name, texts.name);
+    info->classFlags = 0; // processor and controller are one object
+    CopyText(info->subCategories, kSubCategories);
+    copyText(info->vendor, texts.vendor);
+    copyText(info->version, texts.version);
+    copyText(info->sdkVersion, kSdkVersion);
+    return kResultOk;
+}
+
 // One factory for the life of the library: counting it would gain nothing.
 class Factory final : public IPluginFactory3 {
 public:
@@ -60,36 +80,12 @@ public:
 
     tresult getClassInfo2(int32_t index, PClassInfo2* info) override
     {
-        if (index != 0 || !info) return kInvalidArgument;
-        std::memset(info, 0, sizeof *info);
-        const ClassTexts& texts = EffectClassTexts();
-        std::memcpy(info->cid, kEffectClassId.bytes, 16);
-        info->cardinality = kManyInstances;
-        CopyText(info->category, kCategory);
-        CopyText(info->name, texts.name);
-        info->classFlags = 0; // processor and controller are one object
-        CopyText(info->subCategories, kSubCategories);
-        CopyText(info->vendor, texts.vendor);
-        CopyText(info->version, texts.version);
-        CopyText(info->sdkVersion, kSdkVersion);
-        return kResultOk;
+        return FillClassInfo(index, info, [](auto& to, std::string_view from) { CopyText(to, from); });
     }
 
     tresult getClassInfoUnicode(int32_t index, PClassInfoW* info) override
     {
-        if (index != 0 || !info) return kInvalidArgument;
-        std::memset(info, 0, sizeof *info);
-        const ClassTexts& texts = EffectClassTexts();
-        std::memcpy(info->cid, kEffectClassId.bytes, 16);
-        info->cardinality = kManyInstances;
-        CopyText(info->category, kCategory);
-        CopyText16(info->name, texts.name);
-        info->classFlags = 0;
-        CopyText(info->subCategories, kSubCategories);
-        CopyText16(info->vendor, texts.vendor);
-        CopyText16(info->version, texts.version);
-        CopyText16(info->sdkVersion, kSdkVersion);
-        return kResultOk;
+        return FillClassInfo(index, info, [](auto& to, std::string_view from) { CopyText16(to, from); });
     }
 
     tresult setHostContext(FUnknown*) override { return kResultOk; }
