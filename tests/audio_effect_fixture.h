@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "effect/effect.h"
-#include "host/instance.h"
-#include "host/vest.h"
+#include "vst2/instance.h"
+#include "vst2/vest.h"
 
 namespace testing_support {
 

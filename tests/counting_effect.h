@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "host/effect_table.h"
-#include "host/vest.h"
+#include "vst2/effect_table.h"
+#include "vst2/vest.h"
 #include "runtime/vexl.h"
 
 namespace testing_support {

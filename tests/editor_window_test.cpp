@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "gui/frame.h"
-#include "host/vest_editor.h"
+#include "vst2/vest_editor.h"
 #include "tests/counting_effect.h"
 #include "tests/display_turn.h"
 #include "tests/x11_test_display.h"

@@ -15,7 +15,7 @@
 
 #include "effect/effect.h"
 #include "gui/offscreen_context.h"
-#include "host/vest_view.h"
+#include "vst2/vest_view.h"
 #include "tests/counting_effect.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "host/instance.h"
+#include "vst2/instance.h"
 
 namespace fuzzing {
 

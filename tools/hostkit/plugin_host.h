@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "host/vst_abi.h"
+#include "vst2/vst_abi.h"
 
 namespace hostkit {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/callback_table.h"
+#include "vst2/callback_table.h"
 
 // The table entries that lead from CVeST to the runtime object it owns.
 VeSTCallbackTable MakeCallbackTable();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/vst_abi.h"
+#include "vst2/vst_abi.h"
 
 class CVeST;
 

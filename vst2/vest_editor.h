@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "host/audio_effect.h"
+#include "vst2/audio_effect.h"
 
 class CVeST;
 class CVeSTView;

@@ -1,13 +1,13 @@
-#include "host/effect_table.h"
+#include "vst2/effect_table.h"
 
 #include <algorithm>
 
 #include "core/editor_input.h"
 #include "core/process.h"
 #include "effect/editor_layout.h"
-#include "host/text_copy.h"
-#include "host/vest.h"
-#include "host/vest_editor.h"
+#include "vst2/text_copy.h"
+#include "vst2/vest.h"
+#include "vst2/vest_editor.h"
 #include "runtime/vexl.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "host/audio_effect.h"
+#include "vst2/audio_effect.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 // The library's exported entry points; host/exports.def names them (and gives "main" as a
 // second name of VSTPluginMain), and nothing else leaves the DLL.
 
-#include "host/instance.h"
+#include "vst2/instance.h"
 
 extern "C" AEffect* VSTPluginMain(audioMasterCallback audioMaster) { return CreatePluginInstance(audioMaster); }
 

@@ -1,7 +1,7 @@
-#include "host/vest_view.h"
+#include "vst2/vest_view.h"
 
 #include "gui/draw_context.h"
-#include "host/vest.h"
+#include "vst2/vest.h"
 
 CVeSTView::CVeSTView(CVeST* host, double width, double height) : hostObject(host), right(width), bottom(height) {}
 

@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "host/audio_effect.h"
-#include "host/callback_table.h"
+#include "vst2/audio_effect.h"
+#include "vst2/callback_table.h"
 #include "runtime/host_interface.h"
 
 class TVexl;

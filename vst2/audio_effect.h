@@ -6,7 +6,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "host/vst_abi.h"
+#include "vst2/vst_abi.h"
 
 class AudioEffect;
 

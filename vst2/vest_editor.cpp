@@ -1,11 +1,11 @@
-#include "host/vest_editor.h"
+#include "vst2/vest_editor.h"
 
 #include <cstdint>
 
 #include "core/editor_frame.h"
 #include "gui/frame.h"
-#include "host/vest.h"
-#include "host/vest_view.h"
+#include "vst2/vest.h"
+#include "vst2/vest_view.h"
 
 CVeSTEditor::CVeSTEditor(CVeST* host, int w, int h) : AEffEditor(host), hostObject(host), width(w), height(h)
 {

@@ -1,11 +1,11 @@
-#include "host/instance.h"
+#include "vst2/instance.h"
 
 #include <memory>
 #include <new>
 
 #include "effect/effect.h"
-#include "host/effect_table.h"
-#include "host/vest.h"
+#include "vst2/effect_table.h"
+#include "vst2/vest.h"
 
 CVeST* CreateVeST(audioMasterCallback audioMaster)
 {

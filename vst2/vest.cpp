@@ -1,9 +1,9 @@
-#include "host/vest.h"
+#include "vst2/vest.h"
 
 #include <cmath>
 #include <cstring>
 
-#include "host/vest_editor.h"
+#include "vst2/vest_editor.h"
 
 CVeST::CVeST(TVexl* effectObject, const VeSTCallbackTable& callbacks, audioMasterCallback master, int32_t programs,
              int32_t params)

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "host/vest.h"
-#include "host/vest_editor.h"
+#include "vst2/vest.h"
+#include "vst2/vest_editor.h"
 
 double CVeST::SampleRate() { return static_cast<double>(getSampleRate()); }
 

@@ -1,6 +1,6 @@
 // The library's exported entry points; nothing else leaves the shared object.
 
-#include "host/instance.h"
+#include "vst2/instance.h"
 
 #define TOLVANGER_EXPORT extern "C" __attribute__((visibility("default")))
 
