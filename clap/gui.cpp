@@ -9,7 +9,7 @@
 #include "clap/editor.h"
 #include "core/editor_frame.h"
 #include "core/editor_window.h"
-#include "effect/effect.h"
+#include "core/plugin.h"
 
 namespace clap_adapter {
 
@@ -166,7 +166,7 @@ bool SetParent(const clap_plugin_t* plugin, const clap_window_t* window)
 #endif
     if (parent == 0) return false;
     try {
-        self->editor->window = std::make_unique<EditorWindow>(self->plugin.Effect(), parent, self->editor->hostScale);
+        self->editor->window = std::make_unique<EditorWindow>(self->plugin, parent, self->editor->hostScale);
         // A new scale while open: the host is asked for the window's new size.
         self->editor->window->SetResizeRequest([self](int width, int height) {
             if (self->hostGui && self->hostGui->request_resize)

@@ -121,9 +121,12 @@ void Instance::StopProcessing(const clap_plugin_t* plugin)
     self->processing_.store(false);
 }
 
-// The effect has no reset of its own beyond the init section, which announces the latency
-// and so belongs to activation; the audio state settles by itself.
-void Instance::Reset(const clap_plugin_t*) {}
+// The processing starts afresh at the next block, as after activation; settings stay.
+void Instance::Reset(const clap_plugin_t* plugin)
+{
+    Instance* self = From(plugin);
+    if (self && self->OnAudioThread()) self->plugin.RequestCleanStart();
+}
 
 int32_t Instance::Process(const clap_plugin_t* plugin, const clap_process_t* process)
 {
@@ -310,11 +313,10 @@ void Instance::BeginEdit(int32_t index)
     AskForEditDelivery();
 }
 
-// The drawing section has stored the new value when it calls here; the event carries that
-// value, not the one the slider holds when the host collects the events.
-void Instance::PerformEdit(int32_t index, double /*normalised*/)
+// Each value event carries the value of its own step of the gesture.
+void Instance::PerformEdit(int32_t index, double value)
 {
-    edits_.Push({EditKind::kValue, index, plugin.GetValue(index)});
+    edits_.Push({EditKind::kValue, index, value});
     AskForEditDelivery();
 }
 

@@ -63,7 +63,7 @@ public:
     void AnnounceLatency(int32_t samples) override;
     void StoreLatency(int32_t samples) override;
     void BeginEdit(int32_t index) override;
-    void PerformEdit(int32_t index, double normalised) override;
+    void PerformEdit(int32_t index, double value) override;
     void EndEdit(int32_t index) override;
     bool RequestRedraw() override;
     bool EditorSize(int32_t& width, int32_t& height) override;

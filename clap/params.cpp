@@ -7,16 +7,15 @@
 #include <string>
 
 #include "clap/instance.h"
-#include "effect/effect.h"
 
 namespace clap_adapter {
 
 namespace {
 
-const SliderDef* Definition(Instance& self, clap_id id)
+const ParameterInfo* Definition(Instance& self, clap_id id)
 {
-    auto& defs = self.plugin.Effect().sliderDefs;
-    return id < defs.size() ? &defs[id] : nullptr;
+    return id < static_cast<clap_id>(self.plugin.ParameterCount()) ? self.plugin.Parameter(static_cast<int32_t>(id))
+                                                                      : nullptr;
 }
 
 uint32_t Count(const clap_plugin_t* plugin)
@@ -36,13 +35,14 @@ bool Info(const clap_plugin_t* plugin, uint32_t index, clap_param_info_t* info)
 {
     Instance* self = Instance::From(plugin);
     if (!self || !info || !self->OnMainThread()) return false;
-    const SliderDef* d = Definition(*self, index);
+    const ParameterInfo* d = Definition(*self, index);
     if (!d) return false;
     *info = {};
     info->id = index;
-    // Option sliders (switches and the two choices) take whole values only.
+    // Switches, choices and the whole-decibel Compress sliders take whole values only.
     info->flags = CLAP_PARAM_IS_AUTOMATABLE;
-    if (!d->options.empty()) info->flags |= CLAP_PARAM_IS_STEPPED | CLAP_PARAM_IS_ENUM;
+    if (d->wholeSteps) info->flags |= CLAP_PARAM_IS_STEPPED;
+    if (!d->options.empty()) info->flags |= CLAP_PARAM_IS_ENUM;
     CopyText(info->name, sizeof info->name, d->name);
     info->min_value = d->minimum;
     info->max_value = d->maximum;
@@ -63,41 +63,23 @@ bool ValueToText(const clap_plugin_t* plugin, clap_id id, double value, char* te
     Instance* self = Instance::From(plugin);
     if (!self || !text || capacity == 0 || !self->OnMainThread() || !Definition(*self, id)) return false;
     try {
-        CopyText(text, capacity, self->plugin.Effect().ParameterText(static_cast<int32_t>(id), value));
+        CopyText(text, capacity, self->plugin.ParameterText(static_cast<int32_t>(id), value));
         return true;
     } catch (...) {
         return false;
     }
 }
 
-// Reads back what ValueToText writes: an option text, or a number (spaces around it allowed).
+// Reads back what ValueToText writes, and what a user types: the rule every format shares.
 bool TextToValue(const clap_plugin_t* plugin, clap_id id, const char* text, double* value)
 {
     Instance* self = Instance::From(plugin);
-    if (!self || !text || !value || !self->OnMainThread()) return false;
-    const SliderDef* d = Definition(*self, id);
-    if (!d) return false;
-    const size_t n = d->options.size();
-    for (size_t k = 0; k < n; ++k) {
-        if (d->options[k] == text) {
-            *value = n > 1
-                         ? d->minimum + static_cast<double>(k) * (d->maximum - d->minimum) / static_cast<double>(n - 1)
-                         : d->minimum;
-            return true;
-        }
+    if (!self || !text || !value || !self->OnMainThread() || !Definition(*self, id)) return false;
+    try {
+        return self->plugin.ParseValue(static_cast<int32_t>(id), text, *value);
+    } catch (...) {
+        return false;
     }
-    const char* begin = text;
-    const char* end = text + std::strlen(text);
-    while (begin < end && *begin == ' ')
-        ++begin;
-    while (end > begin && end[-1] == ' ')
-        --end;
-    if (begin < end && *begin == '+') ++begin;
-    double parsed = 0.0;
-    const auto [stop, error] = std::from_chars(begin, end, parsed);
-    if (error != std::errc() || stop != end || !std::isfinite(parsed)) return false;
-    *value = parsed;
-    return true;
 }
 
 void Flush(const clap_plugin_t* plugin, const clap_input_events_t* in, const clap_output_events_t* out)

@@ -13,7 +13,6 @@
 #include "gui/scale_choice.h"
 #include "gui/view.h"
 
-static_assert(EditorFrame::kWidth == kEditorWidth && EditorFrame::kHeight == kEditorHeight);
 
 namespace {
 

@@ -10,6 +10,8 @@
 #include <functional>
 #include <memory>
 
+#include "effect/editor_layout.h"
+
 namespace gui {
 class Frame;
 class View;
@@ -17,13 +19,13 @@ class View;
 
 class EditorFrame {
 public:
-    static constexpr int kWidth = 890;
-    static constexpr int kHeight = 550;
+    static constexpr int kWidth = kEditorWidth;
+    static constexpr int kHeight = kEditorHeight;
     // The band along the top where the zoom menu opens; no control lives there.
     static constexpr double kTitleStripHeight = 30;
 
     // The window's new size in pixels, for the format to pass to its host.
-    using ResizeRequest = std::function<void(int width, int height)>;
+    using ResizeHandler = std::function<void(int width, int height)>;
 
     // The scale for a frame (null: before there is one) given the host's (0: none given).
     static double ChooseScale(double hostScale, const gui::Frame* frame);
@@ -36,7 +38,7 @@ public:
     EditorFrame(const EditorFrame&) = delete;
     EditorFrame& operator=(const EditorFrame&) = delete;
 
-    void SetResizeRequest(ResizeRequest request) { resizeRequest_ = std::move(request); }
+    void SetResizeRequest(ResizeHandler request) { resizeRequest_ = std::move(request); }
     // A new scale from the host (0: none); applied at once.
     void SetHostScale(double scale);
     // The frame's events and paints, then a choice from the zoom menu, and about once a
@@ -58,6 +60,6 @@ private:
     double hostScale_;
     bool rechoose_ = false; // the menu stored a choice, or the desktop's scale changed
     std::chrono::steady_clock::time_point nextLook_;
-    ResizeRequest resizeRequest_;
+    ResizeHandler resizeRequest_;
     std::unique_ptr<gui::Frame> frame_;
 };

@@ -2,9 +2,24 @@
 
 #include <algorithm>
 
+#include "core/plugin.h"
 #include "gui/draw_context.h"
 #include "gui/input.h"
+#include "runtime/host_interface.h"
 #include "runtime/vexl.h"
+
+PaintScope::PaintScope(Plugin& plugin, gui::DrawContext& context) : plugin_(plugin), active_(plugin.Host() != nullptr)
+{
+    if (!active_) return;
+    // Every paint starts from the context's initial settings: no font until one is chosen.
+    context.ResetState();
+    plugin_.Host()->drawContext = &context;
+}
+
+PaintScope::~PaintScope()
+{
+    if (active_) plugin_.Host()->drawContext = nullptr;
+}
 
 int ToolkitButtonsToMask(int buttons)
 {
@@ -18,41 +33,4 @@ int ToolkitButtonsToMask(int buttons)
     return mask;
 }
 
-namespace {
 void RaiseRedrawRate(TVexl& e) { e.redrawRate = std::max(static_cast<double>(e.redrawRate), 30.0); }
-} // namespace
-
-void PressMouse(TVexl& e, double x, double y, int buttons)
-{
-    e.mouseX = x;
-    e.mouseY = y;
-    e.mouseButtons = ToolkitButtonsToMask(buttons);
-    RaiseRedrawRate(e);
-}
-
-void ReleaseMouse(TVexl& e, double x, double y)
-{
-    e.mouseX = x;
-    e.mouseY = y;
-    e.mouseButtons = 0;
-    e.EndEditGestures();
-    RaiseRedrawRate(e);
-}
-
-void MoveMouse(TVexl& e, double x, double y)
-{
-    e.mouseX = x;
-    e.mouseY = y;
-    RaiseRedrawRate(e);
-}
-
-void PaintEditor(TVexl& e, gui::DrawContext& context)
-{
-    HostInterface* host = e.hostObject;
-    if (!host) return;
-    // Every paint starts from the context's initial settings: no font until one is chosen.
-    context.ResetState();
-    host->drawContext = &context;
-    e.DoGraphics();
-    host->drawContext = nullptr;
-}

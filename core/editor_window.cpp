@@ -1,45 +1,65 @@
 #include "core/editor_window.h"
 
 #include "core/editor_input.h"
+#include "core/plugin.h"
 #include "gui/frame.h"
 #include "gui/view.h"
-#include "runtime/vexl.h"
 
 namespace {
 
-// The editor's one view: the drawing section paints it, the mouse goes to the runtime.
-class EditorView : public gui::View {
+// The input of formats with no table of their own: the plug-in's editor entries.
+class PluginInput : public EditorInput {
 public:
-    explicit EditorView(TVexl& effect) : effect_(effect) {}
-
-    void Draw(gui::DrawContext& context) override { PaintEditor(effect_, context); }
-    bool OnMouseDown(double x, double y, int buttons) override
-    {
-        PressMouse(effect_, x, y, buttons);
-        return true;
-    }
-    bool OnMouseUp(double x, double y, int) override
-    {
-        ReleaseMouse(effect_, x, y);
-        return true;
-    }
-    bool OnMouseMove(double x, double y, int) override
-    {
-        MoveMouse(effect_, x, y);
-        return true;
-    }
-    // The editor takes no keys: the host keeps them for its own shortcuts.
-    bool OnKeyDown(const gui::Key&) override { return false; }
-    bool OnKeyUp(const gui::Key&) override { return false; }
+    explicit PluginInput(Plugin& plugin) : plugin_(plugin) {}
+    void Draw() override { plugin_.DrawSection(); }
+    void MouseDown(double x, double y, int buttons) override { plugin_.MouseDown(x, y, buttons); }
+    void MouseUp(double x, double y, int) override { plugin_.MouseUp(x, y); }
+    void MouseMove(double x, double y, int) override { plugin_.MouseMove(x, y); }
+    void Idle() override { plugin_.IdleSection(); }
 
 private:
-    TVexl& effect_;
+    Plugin& plugin_;
+};
+
+// The editor's one view: a paint publishes its context and runs the drawing section, the
+// mouse goes to the input.
+class EditorView : public gui::View {
+public:
+    EditorView(Plugin& plugin, EditorInput& input) : plugin_(plugin), input_(input) {}
+
+    void Draw(gui::DrawContext& context) override
+    {
+        PaintScope scope(plugin_, context);
+        if (scope.Active()) input_.Draw();
+    }
+    bool OnMouseDown(double x, double y, int buttons) override
+    {
+        input_.MouseDown(x, y, buttons);
+        return true;
+    }
+    bool OnMouseUp(double x, double y, int buttons) override
+    {
+        input_.MouseUp(x, y, buttons);
+        return true;
+    }
+    bool OnMouseMove(double x, double y, int buttons) override
+    {
+        input_.MouseMove(x, y, buttons);
+        return true;
+    }
+    bool OnKeyDown(const gui::Key& key) override { return input_.KeyDown(key); }
+    bool OnKeyUp(const gui::Key& key) override { return input_.KeyUp(key); }
+
+private:
+    Plugin& plugin_;
+    EditorInput& input_;
 };
 
 } // namespace
 
-EditorWindow::EditorWindow(TVexl& effect, std::uintptr_t parent, double hostScale)
-    : effect_(effect), frame_(std::make_unique<EditorFrame>(parent, std::make_unique<EditorView>(effect), hostScale))
+EditorWindow::EditorWindow(Plugin& plugin, std::uintptr_t parent, double hostScale, EditorInput* input)
+    : ownInput_(input ? nullptr : std::make_unique<PluginInput>(plugin)), input_(input ? input : ownInput_.get()),
+      frame_(std::make_unique<EditorFrame>(parent, std::make_unique<EditorView>(plugin, *input_), hostScale))
 {
 }
 
@@ -47,7 +67,7 @@ EditorWindow::~EditorWindow() = default;
 
 void EditorWindow::Idle()
 {
-    effect_.DoIdle();
+    input_->Idle();
     frame_->Idle();
 }
 

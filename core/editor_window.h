@@ -1,11 +1,11 @@
 #pragma once
 // The editor as every format opens it: a toolkit frame in the host's window (an X11 window
-// id or an HWND) with one view that paints by running the effect's drawing section and
-// hands mouse events to the runtime. The editor's own edits reach the host through the
-// effect's HostInterface (BeginEdit, PerformEdit, EndEdit), which the drawing section
-// calls. The window has the editor's scale (core/editor_frame.h); the drawing section keeps
-// working in kWidth by kHeight editor units. Thread: the host's GUI thread, the one that made
-// the window.
+// id or an HWND) with one view that paints by running the plug-in's drawing section and
+// hands mouse events to it (through an EditorInput of the format's, where it has one). The
+// editor's own edits reach the host through the plug-in's HostInterface (BeginEdit,
+// PerformEdit, EndEdit), which the drawing section calls. The window has the editor's scale
+// (core/editor_frame.h); the drawing section keeps working in kWidth by kHeight editor
+// units. Thread: the host's GUI thread, the one that made the window.
 
 #include <cstdint>
 #include <functional>
@@ -13,7 +13,8 @@
 
 #include "core/editor_frame.h"
 
-class TVexl;
+class EditorInput;
+class Plugin;
 namespace gui {
 class Frame;
 }
@@ -25,9 +26,10 @@ public:
     static constexpr int kHeight = EditorFrame::kHeight;
 
     // Opens the window in `parent` at the scale chosen with the host's (0: the host gave
-    // none). With no usable parent (or no display) the window has no frame window:
-    // HasWindow() is false and every call is harmless.
-    EditorWindow(TVexl& effect, std::uintptr_t parent, double hostScale = 0);
+    // none). Paints and mouse events go to `input` where one is given (it outlives the
+    // window), else to the plug-in. With no usable parent (or no display) the window has no
+    // frame window: HasWindow() is false and every call is harmless.
+    EditorWindow(Plugin& plugin, std::uintptr_t parent, double hostScale = 0, EditorInput* input = nullptr);
     ~EditorWindow();
     EditorWindow(const EditorWindow&) = delete;
     EditorWindow& operator=(const EditorWindow&) = delete;
@@ -56,6 +58,7 @@ public:
     gui::Frame* Frame() const;
 
 private:
-    TVexl& effect_;
+    std::unique_ptr<EditorInput> ownInput_;
+    EditorInput* input_;
     std::unique_ptr<EditorFrame> frame_;
 };

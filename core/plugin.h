@@ -1,66 +1,161 @@
 #pragma once
-// One instance of the processor as every plug-in format drives it: the effect, its
-// parameters, the audio entries and the state chunk. A format's adapter owns one, gives it
-// the HostInterface it implements, and calls it from the threads its format names. Nothing
-// here throws into the adapter; bad input gets a neutral answer and changes nothing.
+// One instance of the processor as every plug-in format drives it: its description, the
+// parameters with what hosts are told of them, the audio entries, the state chunk and the
+// editor's input. A format's adapter owns one, gives it the HostInterface it implements,
+// and calls it from the threads its format names. Nothing here throws into the adapter;
+// bad input gets a neutral answer and changes nothing.
+//
+// Changes reach the sound one way: every change, from any thread, is stored and marked, and
+// the audio thread takes what is marked at the start of its next processing call, where it
+// derives the settings the processing reads (runtime/sliders.h). A state load is taken
+// whole. So a value read back is the new one as soon as the call that set it returns, and
+// the sound follows from the next processing call on.
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "core/editor_frame.h"
 #include "core/process.h"
 
 class HostInterface;
-class TVexlEffect;
+class TVexl;
+namespace gui {
+class DrawContext;
+}
+
+// What a host is told of one parameter.
+struct ParameterInfo {
+    std::string name;
+    // The unit the editor shows after the value ("dB"), or empty.
+    std::string unit;
+    double minimum = 0.0;
+    double maximum = 1.0;
+    double step = 1.0;
+    double defaultValue = 0.0;
+    // The texts of a choice, one per value from the minimum up; empty for a number.
+    std::vector<std::string> options;
+    // The values a set can leave, less one: the range over the step.
+    int32_t stepCount = 0;
+    // Every value a set can leave is a whole number (switches, choices, whole-decibel steps).
+    bool wholeSteps = false;
+};
 
 class Plugin {
 public:
+    static constexpr int32_t kParameterCount = 30;
+    // The editor in its own units, and how often a format should idle it (the drawing
+    // section redraws up to 30 times a second).
+    static constexpr int kEditorWidth = EditorFrame::kWidth;
+    static constexpr int kEditorHeight = EditorFrame::kHeight;
+    static constexpr int kEditorIdleMilliseconds = 25;
+
     // Makes the effect and runs its reset section, as a VST host's open does. The host
     // interface outlives the plug-in. Throws std::bad_alloc when memory runs out (the
     // adapter's factory catches it).
     explicit Plugin(HostInterface& host);
-    // Runs the close section.
+    // An instance with no host yet and no reset run (a VST 2.4 host opens it later), over
+    // the processor or, for tests, over another effect of the runtime; AttachHost gives it
+    // its host.
+    Plugin();
+    explicit Plugin(std::unique_ptr<TVexl> effect);
+    // Runs the close section, unless Close() did.
     ~Plugin();
     Plugin(const Plugin&) = delete;
     Plugin& operator=(const Plugin&) = delete;
 
-    // Switching on: the init section (which announces the latency) and the slider section,
-    // at the sample rate and block size the host interface answers then. Off the audio
-    // thread; never while Process runs.
+    void AttachHost(HostInterface& host) noexcept;
+    HostInterface* Host() const noexcept;
+
+    // The description hosts show.
+    std::string EffectName() const;
+    std::string VendorString() const;
+    std::string ProductString() const;
+    int32_t VendorVersion() const noexcept;
+    int32_t UniqueId() const noexcept;
+    int32_t ChannelCount() const noexcept;
+    std::string ProgramName() const;
+    void SetProgramName(const std::string& name);
+
+    // The reset section again (a VST 2.4 host's open), and the close section.
+    void Reset();
+    void Close() noexcept;
+    // Switching on: the init section, which announces the latency, at the sample rate and
+    // block size the host interface answers then; the audio thread's first block after it
+    // starts afresh, as a new instance would, with every setting kept. Off the audio thread.
     void Activate();
     void Deactivate();
+    // The audio thread starts afresh at its next block, without the init section (a host's
+    // reset of the processing). Any thread.
+    void RequestCleanStart() noexcept;
 
-    // The audio entries: the block section once, then every frame of the two channels.
-    // Inputs and outputs may be the same buffers. With no frames or a missing buffer only the
-    // block section runs. Never allocates, locks or waits. The audio thread.
+    // The audio entries: the changes marked since the last call, the block section once,
+    // then every frame of the two channels. Inputs and outputs may be the same buffers. With
+    // no frames or a missing buffer only the changes and the block section run. Never
+    // allocates, locks or waits. The audio thread.
     void Process(const float* const* inputs, float* const* outputs, int32_t frames) noexcept;
     void Process(const double* const* inputs, double* const* outputs, int32_t frames) noexcept;
 
     // The host parameters, numbered 0 to ParameterCount() - 1. Values are normalised 0 to 1,
-    // or in the slider's own units where the name says Value. Any thread but the audio
-    // thread; a set quantises, stores and runs the slider section when the value changed.
+    // or in the parameter's own units where the name says Value. A set quantises to the step
+    // and stores; the sound follows at the next processing call. Any thread, the audio
+    // thread included. A bad index or a value that is no number changes nothing.
     int32_t ParameterCount() const noexcept;
+    // Null for an index that names no parameter.
+    const ParameterInfo* Parameter(int32_t index) const noexcept;
     double GetNormalized(int32_t index) const noexcept;
     void SetNormalized(int32_t index, double normalized) noexcept;
     double GetValue(int32_t index) const noexcept;
     void SetValue(int32_t index, double value) noexcept;
+    // Between the two scales, unclamped; 0 for a bad index.
+    double Normalize(int32_t index, double value) const noexcept;
+    double Denormalize(int32_t index, double normalized) const noexcept;
+    // The value a set would store for `value`: the nearest step, unclamped.
+    double Quantize(int32_t index, double value) const noexcept;
     std::string ParameterName(int32_t index) const;
+    // The VST 2.4 label, which stays empty: the unit shows in the editor and in ParameterInfo.
     std::string ParameterLabel(int32_t index) const;
+    // The display text of the value the parameter holds, or would hold at `value`.
     std::string ParameterDisplay(int32_t index) const;
+    std::string ParameterText(int32_t index, double value) const;
+    // Typed text as every format takes it: an option's text in any case, or a number with an
+    // optional sign and the parameter's unit ("-3.5", "+2 dB", "15dB"), spaces around
+    // allowed. A number beyond the range is clamped into it. False (and `value` untouched)
+    // for text that is no value of the parameter.
+    bool ParseValue(int32_t index, const std::string& text, double& value) const;
 
     // The state chunk: 65 little-endian floats. GetState answers its size and points `data` at
     // bytes that stay valid until the next state call; 0 when it cannot be made. SetState
-    // answers false, changing nothing, for bytes that are no chunk of ours.
+    // takes bytes that begin with the chunk's marker, whatever their length (values past the
+    // last slider are ignored, missing ones keep their settings), and answers false, changing
+    // nothing, for anything else. A load reaches the sound whole.
     int32_t GetState(const void** data) noexcept;
     bool SetState(const void* data, int32_t size) noexcept;
 
     // The lookahead delay the init section found, in samples (0 before it ran).
     int32_t Latency() const noexcept;
 
-    TVexlEffect& Effect() noexcept { return *effect_; }
-    HostInterface& Host() noexcept { return host_; }
+    // The editor's input, as the view of core/editor_window.h passes it on. The editor thread.
+    // Paint publishes the context for the drawing section; DrawSection runs the section
+    // with whatever context is published.
+    void Paint(gui::DrawContext& context);
+    void DrawSection();
+    void MouseDown(double x, double y, int toolkitButtons);
+    void MouseUp(double x, double y);
+    void MouseMove(double x, double y);
+    // The redraw timer: asks the host interface for a repaint at the redraw rate.
+    void IdleSection();
+    // For an editor that only shows values the host sends (no processing, no meters): the
+    // editor's constants without the rest of the init section.
+    void PrepareEditorOnly();
+
+    // The runtime object under the instance, for tests and tools that look inside.
+    TVexl& Runtime() noexcept { return *effect_; }
 
 private:
-    HostInterface& host_;
-    std::unique_ptr<TVexlEffect> effect_;
+    HostInterface* host_ = nullptr;
+    std::unique_ptr<TVexl> effect_;
+    std::vector<ParameterInfo> parameters_;
+    bool closed_ = false;
 };

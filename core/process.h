@@ -1,8 +1,9 @@
 #pragma once
-// The audio entry every format shares: the block section once, then per frame the inputs
-// into the sample values, the sample section, the sample values into the outputs. One frame
-// at a time, the inputs of a frame read before its outputs are written, so hosts may process
-// in place. Called on the audio thread; never allocates.
+// The audio entry every format shares: the slider changes made since the last call (the
+// slider section runs here when there are any), the block section once, then per frame the
+// inputs into the sample values, the sample section, the sample values into the outputs. One
+// frame at a time, the inputs of a frame read before its outputs are written, so hosts may
+// process in place. Called on the audio thread; never allocates, locks or waits.
 
 #include <algorithm>
 #include <cstdint>
@@ -13,6 +14,7 @@
 template <typename In, typename Out>
 void ProcessFrames(TVexl& effect, int channelCount, In inputs, Out outputs, int32_t frames) noexcept
 {
+    effect.ApplySliderChanges();
     ScopedDenormalGuard denormals;
     effect.DoBlock();
     if (frames <= 0 || !inputs || !outputs) return;

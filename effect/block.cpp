@@ -12,22 +12,68 @@ void TVexlEffect::TakeRequests() noexcept
         resetsTaken_ = resets;
         band = BandPathState{};
     }
-    // A new init since the last block: new line slots, and cleared splitters and punch
-    // stages. Epoch 0 (a reset and no init since) takes the slots away.
+    bool clean = false;
+    const uint64_t cleans = cleanStarts_.load(std::memory_order_acquire);
+    if (cleans != cleanStartsTaken_) {
+        cleanStartsTaken_ = cleans;
+        clean = true;
+    }
+    // A new init since the last block: new line slots, and a clean start. Epoch 0 (a reset
+    // and no init since) takes the slots away.
     // Pairs with the init section's release: the regions it set aside are seen whole.
     const double epoch = dsp.delayLineEpoch.LoadAcquire();
     if (epoch != epochTaken_) {
         epochTaken_ = epoch;
         MapDelayLines(dsp.lines, epoch, Memory().View(), lineSlots_);
-        if (epoch != 0.0) {
-            for (int l = 0; l < kLaneCount; ++l) {
-                band.inputPoles[l] = 0.0;
-                band.residuePoles[l] = 0.0;
-                band.punchGain[l] = 1.0;
-            }
-        }
+        clean = clean || epoch != 0.0;
     }
+    if (clean) StartClean();
     kernel_ = KernelFor(static_cast<SimdPath>(chosenPath_.load(std::memory_order_relaxed)));
+}
+
+// Everything that carries over from one sample to the next goes back to where a freshly
+// opened and switched-on instance has it, so a restart sounds like a first start.
+void TVexlEffect::StartClean() noexcept
+{
+    band = BandPathState{};
+    for (double& gain : band.punchGain)
+        gain = 1.0;
+    const MemoryView memory = Memory().View();
+    for (const DelayLine& line : dsp.lines) {
+        const double length = line.length;
+        for (const double base : {static_cast<double>(line.writeBase), static_cast<double>(line.readBase)})
+            for (int p = 0; p <= length && p < 1000000; ++p)
+                if (double* cell = memory.Find(ToIndex(base + p))) *cell = 0.0;
+    }
+    dsp.lastInputLeft = 0.0;
+    dsp.lastInputRight = 0.0;
+    dsp.sampleCounter = 0.0;
+    dsp.monoInput = 0.0;
+    dsp.monoCount = 0.0;
+    for (auto& channelMeters : dsp.compMeter)
+        for (SharedValue& meter : channelMeters)
+            meter = 1.0;
+    for (SharedValue& meter : dsp.transientMeter)
+        meter = 1.0;
+}
+
+// The editor asks for the meters by raising `asked`; the next block answers with the lowest
+// compressor gains since its previous answer (and starts them again from 1) and the transient
+// meters as they stand. The editor reads the answer only once its question is answered, so
+// the values it reads are never mid-write; the meters themselves have the audio thread as
+// their one writer.
+void TVexlEffect::AnswerMeterRequest() noexcept
+{
+    const uint32_t asked = meters_.asked.load(std::memory_order_acquire);
+    if (asked == meters_.answered.load(std::memory_order_relaxed)) return;
+    for (int b = 0; b < kBandCount; ++b) {
+        for (int c = 0; c < kChannelCount; ++c) {
+            meters_.lowest[c][b] = dsp.compMeter[c][b];
+            dsp.compMeter[c][b] = 1.0;
+        }
+        meters_.transient[b] = dsp.transientMeter[b];
+    }
+    meters_.answered.store(asked, std::memory_order_release);
 }
 
 // Called on the audio thread once per processing call, before its first frame.
@@ -74,6 +120,7 @@ void TVexlEffect::DoBlock()
         const double meter = std::min(dsp.transientMeter[b] + 0.001, 1.0 / (1.0 + activity));
         dsp.transientMeter[b] = std::isfinite(meter) ? meter : 1.0;
     }
+    AnswerMeterRequest();
 
     // Mono detection on the last frame of the previous block; a silent left channel
     // says nothing either way.

@@ -8,11 +8,20 @@ namespace {
 double FromDb(double db) { return std::pow(10.0, db / 20.0); }
 } // namespace
 
+void SoloPasses(const bool (&solo)[kBandCount], bool (&pass)[kBandCount]) noexcept
+{
+    const bool anySolo = solo[0] || solo[1] || solo[2] || solo[3];
+    for (int b = 0; b < kBandCount; ++b)
+        pass[b] = !anySolo || solo[b];
+}
+
+// Called on the audio thread at the start of a block, when some slider changed: the values
+// the runtime took for it are the ones every coefficient below comes from.
 void TVexlEffect::DoSlider()
 {
     RefreshHostCopies();
     for (const SliderDef& def : sliderDefs)
-        sliderValue[def.number] = sliderValues[def.number];
+        sliderValue[def.number] = appliedValues[def.number];
     UpdateCoefficients();
     for (auto& channelMeters : dsp.compMeter)
         for (SharedValue& meter : channelMeters)
@@ -23,7 +32,7 @@ void TVexlEffect::DoSlider()
 
 void TVexlEffect::UpdateCoefficients()
 {
-    auto s = [this](Param p) { return static_cast<double>(sliderValues[SliderOf(p)]); };
+    auto s = [this](Param p) { return static_cast<double>(sliderValue[SliderOf(p)]); };
     auto band = [&s](Param lo, int b) { return s(Band(lo, b)); };
     const double fs = srate;
     const double g = s(Param::Inertia);
@@ -74,9 +83,12 @@ void TVexlEffect::UpdateCoefficients()
     for (int b = 0; b < kBandCount; ++b)
         dsp.transientAmount[b] = 0.5 * band(Param::LoTransient, b);
 
-    const bool anySolo = IsOn(s(Param::LoSolo)) || IsOn(s(Param::LmSolo)) || IsOn(s(Param::HmSolo)) || IsOn(s(Param::HiSolo));
+    bool solo[kBandCount], soloPass[kBandCount];
     for (int b = 0; b < kBandCount; ++b)
-        dsp.soloPass[b] = !anySolo || IsOn(band(Param::LoSolo, b)) ? 1.0 : 0.0;
+        solo[b] = IsOn(band(Param::LoSolo, b));
+    SoloPasses(solo, soloPass);
+    for (int b = 0; b < kBandCount; ++b)
+        dsp.soloPass[b] = soloPass[b] ? 1.0 : 0.0;
 
     for (int b = 0; b < kBandCount; ++b)
         dsp.eqGain[b] = FromDb(band(Param::LoGain, b)) * dsp.soloPass[b] * eqNorm;
@@ -118,19 +130,23 @@ void TVexlEffect::UpdateCoefficients()
         for (SharedValue& gain : dsp.eqGain)
             gain = 1.0;
 
-    for (BandPathChannel& channel : dsp.channel) {
-        for (int b = 0; b < kBandCount; ++b) {
+    // Both channels hold the same settings: each is worked out once.
+    for (int b = 0; b < kBandCount; ++b) {
+        const double threshold = dsp.threshold[b] - dsp.knee[b];
+        const double belowThreshold = LevelBelowThreshold(threshold);
+        const double attack = std::exp(-1.0 / (dsp.attackTime[b] * fs));
+        const double release = std::exp(-1.0 / (dsp.releaseTime[b] * fs));
+        const double ratioFactor = 1.0 - 1.0 / dsp.ratio[b];
+        for (BandPathChannel& channel : dsp.channel) {
             BandCompSettings& c = channel.compSettings[b];
-            c.threshold = dsp.threshold[b] - dsp.knee[b];
-            c.belowThreshold = LevelBelowThreshold(c.threshold);
-            c.attack = std::exp(-1.0 / (dsp.attackTime[b] * fs));
-            c.release = std::exp(-1.0 / (dsp.releaseTime[b] * fs));
-            c.ratioFactor = 1.0 - 1.0 / dsp.ratio[b];
+            c.threshold = threshold;
+            c.belowThreshold = belowThreshold;
+            c.attack = attack;
+            c.release = release;
+            c.ratioFactor = ratioFactor;
             c.knee = dsp.knee[b];
             c.active = dsp.compActive[b];
+            channel.transientAmount[b] = dsp.transientAmount[b];
         }
     }
-    for (BandPathChannel& channel : dsp.channel)
-        for (int b = 0; b < kBandCount; ++b)
-            channel.transientAmount[b] = dsp.transientAmount[b];
 }

@@ -19,6 +19,14 @@ template <typename Block> void ZeroValues(Block& block) noexcept
 
 TVexlEffect::TVexlEffect()
 {
+    for (int b = 0; b < kBandCount; ++b) {
+        for (int c = 0; c < kChannelCount; ++c) {
+            meters_.lowest[c][b] = 1.0;
+            shownMeter_[c][b] = 1.0;
+        }
+        meters_.transient[b] = 1.0;
+        shownTransient_[b] = 1.0;
+    }
     effectName = "Tolvanger";
     productString = "Tolvanger";
     programName = "Tolvanger";

@@ -12,6 +12,9 @@
 #include "effect/editor_variables.h"
 #include "runtime/vexl.h"
 
+// Which bands sound, given which are soloed: all of them when none is, else the soloed ones.
+void SoloPasses(const bool (&solo)[kBandCount], bool (&pass)[kBandCount]) noexcept;
+
 class TVexlEffect : public TVexl {
 public:
     TVexlEffect();
@@ -28,11 +31,17 @@ public:
 
     // What the init section sets for the drawing section alone: for an editor that shows
     // the settings of a processor running elsewhere, with no delay lines of its own.
-    void InitEditor();
+    void InitEditor() override;
+    int32_t LatencySamples() const noexcept override;
 
-    // Turns the slider values into the band path's settings. The slider section runs it,
-    // and so does the drawing section right after it changes a slider (any thread).
+    // Turns the slider values the audio thread took (`sliderValue`) into the band path's
+    // settings. The slider section runs it, on the audio thread.
     void UpdateCoefficients();
+
+    // Asks the audio thread to start afresh at its next block, as a newly opened and
+    // switched-on instance does: filters, envelopes, delay lines, punch stages, mono
+    // detection, silence hold and meters. The init section asks it too. Any thread.
+    void RequestCleanStart() noexcept override { cleanStarts_.fetch_add(1, std::memory_order_release); }
 
     // Working copies of the host values.
     SharedValue srate;
@@ -41,7 +50,8 @@ public:
     SharedValue tempo;
     SharedValue tsNum;
     SharedValue tsDenom;
-    // The effect's copy of every slider value, refreshed by the slider section.
+    // The effect's copy of every slider value, refreshed by the slider section from the
+    // values the audio thread took; the coefficients come from it.
     SharedValue sliderValue[kSliderCount];
     // The serialization section's loop variable.
     SharedValue loopIndex;
@@ -73,6 +83,9 @@ private:
     // Carries out what the reset and init sections asked of the audio thread's state
     // since the last block, and takes the delay lines' slots and the chosen kernel.
     void TakeRequests() noexcept;
+    void StartClean() noexcept;
+    // Hands the editor the meters it asked for (block.cpp).
+    void AnswerMeterRequest() noexcept;
     // Returns a channel whose band-path state went non-finite to its freshly started state.
     void RecoverNonFiniteChannels() noexcept;
 
@@ -83,15 +96,35 @@ private:
 
     // The editor's layout and colour constants, set by the init section.
     void InitEditorConstants();
-    // The editor's own edits, told to the host (graphics.cpp).
-    void AnnounceSliderEdit(int control, int slider, bool dragging, bool changed);
-    void AnnounceSwitchEdit(int slider);
+    // The editor's own edits: stored as any change is, and told to the host (graphics.cpp).
+    void SliderEdit(int control, int slider, bool dragging, bool edited, double value);
+    void WholeEdit(int slider, double value);
     void EndEditGesture(int control, int slider);
+    // The meters the editor shows this frame (graphics.cpp).
+    void TakeMetersForEditor() noexcept;
     void ResetVariables() noexcept;
     void DefineStrings();
 
     // The controls whose edit gesture the host was told has begun. The editor thread's.
     bool editGesture_[kControlCount] = {};
+
+    // The meters between the audio thread and the editor: the editor raises `asked`; the
+    // audio thread fills `lowest` and `transient` and then sets `answered` to it.
+    struct MeterHandover {
+        std::atomic<uint32_t> asked{0};
+        std::atomic<uint32_t> answered{0};
+        SharedValue lowest[kChannelCount][kBandCount];
+        SharedValue transient[kBandCount];
+    };
+    MeterHandover meters_;
+    // The editor thread's: what it shows, and how many frames it has waited for an answer.
+    double shownMeter_[kChannelCount][kBandCount];
+    double shownTransient_[kBandCount];
+    uint32_t meterAsked_ = 0;
+    int meterWaits_ = 0;
+    // Counts the clean starts asked for; the audio thread's count of those it made.
+    std::atomic<uint64_t> cleanStarts_{0};
+    uint64_t cleanStartsTaken_ = 0;
     // How often the init section ran; it numbers the delay-line epochs.
     uint64_t initCount_ = 0;
     // The longest delay line the init section has made: positions never lie beyond it.

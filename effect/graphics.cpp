@@ -15,6 +15,29 @@ constexpr int kBalanceSlider = SliderOf(Param::Balance);
 
 } // namespace
 
+namespace {
+
+// How many frames the editor waits for the audio thread to answer its meter request before
+// it shows the meters at rest: with no audio running there is no reduction to show.
+constexpr int kMeterPatience = 10;
+
+} // namespace
+
+void TVexlEffect::TakeMetersForEditor() noexcept
+{
+    const bool answered = meters_.answered.load(std::memory_order_acquire) == meterAsked_;
+    if (answered) meterWaits_ = 0;
+    const bool atRest = !answered && ++meterWaits_ > kMeterPatience;
+    for (int b = 0; b < kBandCount; ++b) {
+        for (int c = 0; c < kChannelCount; ++c)
+            if (answered || atRest) shownMeter_[c][b] = answered ? static_cast<double>(meters_.lowest[c][b]) : 1.0;
+        if (answered || atRest) shownTransient_[b] = answered ? static_cast<double>(meters_.transient[b]) : 1.0;
+    }
+    if (answered) meters_.asked.store(++meterAsked_, std::memory_order_release);
+}
+
+// Reads the parameters as the host has them and the meters the audio thread handed over;
+// writes a parameter only for an edit of the user's own, through the edit gestures.
 void TVexlEffect::DoGraphics()
 {
     editor.mouseButtons = mouseButtons;
@@ -29,7 +52,8 @@ void TVexlEffect::DoGraphics()
     DrawImage(kBackgroundImage);
     SetFont(1, kArial, 13, 1);
 
-    if (!IsOn(dsp.msMode)) {
+    auto parameter = [this](Param p) { return static_cast<double>(sliderValues[SliderOf(p)]); };
+    if (!IsOn(parameter(Param::StereoMode))) {
         editor.channel1Letter = kLetterL;
         editor.channel2Letter = kLetterR;
         editor.balanceCaption = kLrBalance;
@@ -38,16 +62,22 @@ void TVexlEffect::DoGraphics()
         editor.channel2Letter = kLetterS;
         editor.balanceCaption = kMsBalance;
     }
+    bool solo[kBandCount];
+    for (int b = 0; b < kBandCount; ++b)
+        solo[b] = IsOn(parameter(Band(Param::LoSolo, b)));
+    bool soloPass[kBandCount];
+    SoloPasses(solo, soloPass);
 
     // Meters: per band channel 1, channel 2 and the transient meter, each under its letter.
     // A band muted by another band's solo is drawn faintly.
+    TakeMetersForEditor();
     const double mx0 = editor.meterOriginX, my0 = editor.meterOriginY;
     for (int b = 0; b < kBandCount; ++b) {
         const double letters[3] = {editor.channel1Letter, editor.channel2Letter, kBandLetterT + b};
-        const double gains[3] = {dsp.compMeter[0][b], dsp.compMeter[1][b], dsp.transientMeter[b]};
+        const double gains[3] = {shownMeter_[0][b], shownMeter_[1][b], shownTransient_[b]};
         const ColourVariables* colours[3] = {&editor.channel1MeterColour, &editor.channel2MeterColour,
                                              &editor.transientMeterColour};
-        editor.colourAlpha = IsOn(dsp.soloPass[b]) ? 0.8 : 0.2;
+        editor.colourAlpha = soloPass[b] ? 0.8 : 0.2;
         for (int m = 0; m < 3; ++m) {
             const int meter = 3 * b + m;
             SetColour(editor, 1, 1, 1);
@@ -58,11 +88,7 @@ void TVexlEffect::DoGraphics()
                      editor.meter[meter]);
         }
     }
-
     editor.colourAlpha = 1.0;
-    for (auto& channelMeters : dsp.compMeter)
-        for (SharedValue& meter : channelMeters)
-            meter = 1.0;
 
     const double x0 = editor.sliderOriginX, y0 = editor.sliderOriginY;
     for (int i = 0; i < kControlCount; ++i) {
@@ -70,20 +96,18 @@ void TVexlEffect::DoGraphics()
         place.x = x0 + (place.x - X0);
         place.y = y0 + (place.y - Y0);
         SliderState& state = editor.control[i];
-        SharedValue& value = sliderValue[place.slider];
-        const double before = value;
-        double result = 0.0;
+        const double before = sliderValues[place.slider];
+        double value = before;
+        editor.editorChanged = 0.0;
         switch (place.kind) {
         case ControlKind::Slider:
             if (place.slider == kBalanceSlider) {
                 if (IsOn(dsp.monoInput)) {
-                    // Mono input has no balance: the slider is hidden and held at 0 dB,
-                    // and the processor is told when that changed the value.
-                    if (IsOn(value)) editor.editorChanged = 1.0;
-                    value = 0.0;
-                    sliderValues[place.slider] = 0.0;
-                    state.lock = 1.0;
+                    // Mono input has no balance: the slider is hidden and held at 0 dB, which
+                    // the host hears of as an edit.
                     EndEditGesture(i, place.slider);
+                    if (IsOn(before)) WholeEdit(place.slider, 0.0);
+                    state.lock = 1.0;
                     continue;
                 }
                 if (IsOn(state.lock)) {
@@ -95,26 +119,20 @@ void TVexlEffect::DoGraphics()
                     state.anchor = 0.0;
                 }
             }
-            result = SliderWidget(*this, place, state, value);
+            value = SliderWidget(*this, place, state, value);
+            SliderEdit(i, place.slider, IsOn(state.dragging), IsOn(editor.editorChanged) && value != before, value);
             break;
         case ControlKind::Switch:
-            result = ToggleWidget(*this, place.x, place.y, place.width, state.hover, value, editor.switchColour);
-            break;
-        case ControlKind::BypassSwitch:
-            result = ToggleWidget(*this, place.x, place.y, place.width, state.hover, value, editor.bypassColour);
+        case ControlKind::BypassSwitch: {
+            const ColourVariables& colour =
+                place.kind == ControlKind::Switch ? editor.switchColour : editor.bypassColour;
+            value = ToggleWidget(*this, place.x, place.y, place.width, state.hover, value, colour);
+            if (IsOn(editor.editorChanged)) WholeEdit(place.slider, value);
             break;
         }
-        sliderValues[place.slider] = result;
-        if (place.kind == ControlKind::Slider)
-            AnnounceSliderEdit(i, place.slider, IsOn(state.dragging), result != before);
-        else if (result != before)
-            AnnounceSwitchEdit(place.slider);
+        }
     }
-
-    if (IsOn(editor.editorChanged)) {
-        UpdateCoefficients();
-        editor.editorChanged = 0.0;
-    }
+    editor.editorChanged = 0.0;
 
     drawX = kBuildLabelX;
     drawY = kBuildLabelY;
@@ -125,16 +143,20 @@ void TVexlEffect::DoGraphics()
 }
 
 // The host hears of the user's own edits as gestures: begin at the press that starts a
-// drag, the new value on each change, end at the release.
-void TVexlEffect::AnnounceSliderEdit(int control, int slider, bool dragging, bool changed)
+// drag, the new value on each change, end at the release. The value is stored like any
+// other change, so the audio thread takes it at its next block.
+void TVexlEffect::SliderEdit(int control, int slider, bool dragging, bool edited, double value)
 {
     const int32_t index = ParameterOfSlider(slider);
-    if (!hostObject || index < 0) return;
+    if (index < 0) return;
     if (dragging && !editGesture_[control]) {
         editGesture_[control] = true;
-        hostObject->BeginEdit(index);
+        if (hostObject) hostObject->BeginEdit(index);
     }
-    if (editGesture_[control] && changed) hostObject->PerformEdit(index, GetParameterNormalized(index));
+    if (edited) {
+        StoreSlider(slider, value);
+        if (editGesture_[control] && hostObject) hostObject->PerformEdit(index, value);
+    }
     if (!dragging) EndEditGesture(control, slider);
 }
 
@@ -146,14 +168,17 @@ void TVexlEffect::EndEditGesture(int control, int slider)
     if (hostObject && index >= 0) hostObject->EndEdit(index);
 }
 
-// A switch flips at a press: the whole gesture at once.
-void TVexlEffect::AnnounceSwitchEdit(int slider)
+// A change made at once, such as a switch flipped at a press: the whole gesture.
+void TVexlEffect::WholeEdit(int slider, double value)
 {
     const int32_t index = ParameterOfSlider(slider);
-    if (!hostObject || index < 0) return;
-    hostObject->BeginEdit(index);
-    hostObject->PerformEdit(index, GetParameterNormalized(index));
-    hostObject->EndEdit(index);
+    if (index < 0) return;
+    if (hostObject) hostObject->BeginEdit(index);
+    StoreSlider(slider, value);
+    if (hostObject) {
+        hostObject->PerformEdit(index, value);
+        hostObject->EndEdit(index);
+    }
 }
 
 void TVexlEffect::EndEditGestures()

@@ -78,6 +78,12 @@ void TVexlEffect::DoInit()
     HostAnnounceLatency(hostObject, ToIndex(dsp.latency));
 }
 
+int32_t TVexlEffect::LatencySamples() const noexcept
+{
+    const double samples = dsp.latency;
+    return std::isfinite(samples) && samples > 0.0 ? ToIndex(samples) : 0;
+}
+
 void TVexlEffect::InitEditor()
 {
     redrawRate = 30.0;

@@ -31,7 +31,7 @@ void SetColour(EditorVariables& editor, double red, double green, double blue) n
     editor.colourBlue = blue;
 }
 
-double SliderWidget(TVexlEffect& effect, const ControlPlace& place, SliderState& state, SharedValue& sliderValue)
+double SliderWidget(TVexlEffect& effect, const ControlPlace& place, SliderState& state, double value)
 {
     EditorVariables& editor = effect.editor;
     const double x = place.x, y = place.y, w = place.width, h = place.height;
@@ -58,7 +58,6 @@ double SliderWidget(TVexlEffect& effect, const ControlPlace& place, SliderState&
         }
     }
 
-    double value = sliderValue;
     if (IsOn(state.dragging)) {
         const int mask = static_cast<int>(buttons);
         double offset = mouseX - x - kKnobHalfWidth;
@@ -79,7 +78,6 @@ double SliderWidget(TVexlEffect& effect, const ControlPlace& place, SliderState&
         editor.editorChanged = 1.0;
     }
     value = std::max(minimum, std::min(maximum, value));
-    sliderValue = value;
 
     const double knob = track * (value + range - maximum) / range;
     effect.drawX = x + 1 + knob;
@@ -88,14 +86,14 @@ double SliderWidget(TVexlEffect& effect, const ControlPlace& place, SliderState&
 
     SetColour(editor, kValueTextColour.red, kValueTextColour.green, kValueTextColour.blue);
     FormatString(effect, kValueText, kValueFormat, value);
-    effect.String(kValueText) += effect.String(place.unitString);
+    effect.String(kValueText) += place.unit;
     effect.drawX = x + w + kValueTextGap;
     effect.drawY = y + h * 0.5 - effect.textHeight * 0.5;
     effect.DrawText(kValueText, CurrentColour(editor));
     return value;
 }
 
-double ToggleWidget(TVexlEffect& effect, double x, double y, double size, SharedValue& hover, SharedValue& value,
+double ToggleWidget(TVexlEffect& effect, double x, double y, double size, SharedValue& hover, double value,
                     const ColourVariables& colour)
 {
     EditorVariables& editor = effect.editor;

@@ -15,14 +15,15 @@ DrawColour CurrentColour(const EditorVariables& editor) noexcept;
 void SetColour(EditorVariables& editor, double red, double green, double blue) noexcept;
 
 // A horizontal slider at place.x, place.y of place.width by place.height with the range,
-// step, default and unit string of the place. Dragging moves the knob with the pointer,
-// Shift drags finely, Control gives the default. The value is clamped into the range on
-// every frame and written back into `value`, which the widget also answers.
-double SliderWidget(TVexlEffect& effect, const ControlPlace& place, SliderState& state, SharedValue& value);
+// step, default and unit of the place, showing `value`. Dragging moves the knob with the
+// pointer, Shift drags finely, Control gives the default; an edit sets the effect's
+// editorChanged. Answers the value it shows: the edited one, clamped into the range.
+double SliderWidget(TVexlEffect& effect, const ControlPlace& place, SliderState& state, double value);
 
-// A square switch of side `size` that flips its value once per press and, while on, shows a
-// lit square in the colour given. Answers the value.
-double ToggleWidget(TVexlEffect& effect, double x, double y, double size, SharedValue& hover, SharedValue& value,
+// A square switch of side `size` showing `value`, which flips once per press (setting the
+// effect's editorChanged) and, while on, shows a lit square in the colour given. Answers
+// the value it shows.
+double ToggleWidget(TVexlEffect& effect, double x, double y, double size, SharedValue& hover, double value,
                     const ColourVariables& colour);
 
 // A gain-reduction meter hanging down from the meter top at meterX, with a peak line that

@@ -11,7 +11,6 @@
 
 #include "core/editor_window.h"
 #include "core/plugin.h"
-#include "effect/effect.h"
 #include "lv2/features.h"
 #include "lv2/port_layout.h"
 #include "lv2/processor_access.h"
@@ -49,9 +48,9 @@ public:
     void AnnounceLatency(int32_t) override {}
     void StoreLatency(int32_t) override {}
     void BeginEdit(int32_t index) override { Begin(this, static_cast<uint32_t>(index)); }
-    void PerformEdit(int32_t index, double) override
+    void PerformEdit(int32_t index, double value) override
     {
-        Change(this, static_cast<uint32_t>(index), static_cast<float>(plugin_->GetValue(index)));
+        Change(this, static_cast<uint32_t>(index), static_cast<float>(value));
     }
     void EndEdit(int32_t index) override { End(this, static_cast<uint32_t>(index)); }
     bool RequestRedraw() override { return window_ && window_->Redraw(); }
@@ -115,10 +114,8 @@ Editor* Editor::Make(LV2UI_Write_Function write, LV2UI_Controller controller, co
     if (!window) {
         self->plugin_ = std::make_unique<Plugin>(*self);
         if (self->plugin_->ParameterCount() != static_cast<int>(kParameterCount)) return nullptr;
-        TVexlEffect& effect = self->plugin_->Effect();
-        effect.InitEditor();
-        effect.DoSlider();
-        self->window_ = std::make_unique<EditorWindow>(effect, parentId, hostScale);
+        self->plugin_->PrepareEditorOnly();
+        self->window_ = std::make_unique<EditorWindow>(*self->plugin_, parentId, hostScale);
         if (!self->window_->HasWindow()) return nullptr;
         self->window_->SetResizeRequest([editor = self.get()](int w, int h) { Resize(editor, w, h); });
         window = self->window_->WindowId();
@@ -165,13 +162,13 @@ void Editor::Resize(void* target, int width, int height)
 bool Editor::EditorSize(int32_t& width, int32_t& height)
 {
     if (!window_) return false;
-    width = EditorWindow::kWidth;
-    height = EditorWindow::kHeight;
+    width = Plugin::kEditorWidth;
+    height = Plugin::kEditorHeight;
     return true;
 }
 
-// A value from the host moves the control: it is set like a host parameter, so the slider
-// section refreshes the values the drawing section shows. Never echoed back.
+// A value from the host moves the control: it is set like a host parameter, and the drawing
+// section shows it at its next paint. Never echoed back.
 void Editor::PortEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer)
 {
     if (port >= kParameterCount || format != 0 || size != sizeof(float) || !buffer) return;

@@ -5,9 +5,12 @@
 
 #include <cstdint>
 
+#include "core/plugin.h"
+
 namespace lv2_ports {
 
-inline constexpr uint32_t kParameterCount = 30;
+// A control port per parameter, in the parameters' order, then the audio and latency ports.
+inline constexpr uint32_t kParameterCount = static_cast<uint32_t>(Plugin::kParameterCount);
 inline constexpr uint32_t kInputLeft = kParameterCount;
 inline constexpr uint32_t kInputRight = kParameterCount + 1;
 inline constexpr uint32_t kOutputLeft = kParameterCount + 2;

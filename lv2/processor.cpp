@@ -17,7 +17,6 @@
 
 #include "core/editor_window.h"
 #include "core/plugin.h"
-#include "effect/effect.h"
 #include "lv2/features.h"
 #include "lv2/port_layout.h"
 #include "lv2/processor_access.h"
@@ -59,7 +58,7 @@ public:
     void AnnounceLatency(int32_t samples) override { StoreLatency(samples); }
     void StoreLatency(int32_t samples) override { latency_.store(samples, std::memory_order_relaxed); }
     void BeginEdit(int32_t index) override;
-    void PerformEdit(int32_t index, double normalised) override;
+    void PerformEdit(int32_t index, double value) override;
     void EndEdit(int32_t index) override;
     bool RequestRedraw() override { return editor_ && editor_->Redraw(); }
     bool EditorSize(int32_t& width, int32_t& height) override;
@@ -254,10 +253,9 @@ void Processor::BeginEdit(int32_t index)
     if (sink_.begin) sink_.begin(sink_.target, static_cast<uint32_t>(index));
 }
 
-void Processor::PerformEdit(int32_t index, double)
+void Processor::PerformEdit(int32_t index, double value)
 {
-    if (sink_.change)
-        sink_.change(sink_.target, static_cast<uint32_t>(index), static_cast<float>(plugin_.GetValue(index)));
+    if (sink_.change) sink_.change(sink_.target, static_cast<uint32_t>(index), static_cast<float>(value));
 }
 
 void Processor::EndEdit(int32_t index)
@@ -268,8 +266,8 @@ void Processor::EndEdit(int32_t index)
 bool Processor::EditorSize(int32_t& width, int32_t& height)
 {
     if (!editor_) return false;
-    width = EditorWindow::kWidth;
-    height = EditorWindow::kHeight;
+    width = Plugin::kEditorWidth;
+    height = Plugin::kEditorHeight;
     return true;
 }
 
@@ -280,7 +278,7 @@ uintptr_t Processor::OpenEditor(ProcessorAccess* access, uintptr_t parent, const
     try {
         self->editor_.reset();
         self->sink_ = sink ? *sink : EditSink{};
-        auto editor = std::make_unique<EditorWindow>(self->plugin_.Effect(), parent, hostScale);
+        auto editor = std::make_unique<EditorWindow>(self->plugin_, parent, hostScale);
         if (!editor->HasWindow()) return 0;
         editor->SetResizeRequest([self](int w, int h) {
             if (self->sink_.resize) self->sink_.resize(self->sink_.target, w, h);

@@ -9,7 +9,7 @@ int CVexlDescription::AddSlider(int32_t number, SharedValue* mirror, double defa
                                 double maximum, double step, const std::string& folder, const std::string& spare,
                                 const std::string& label, const std::string& name)
 {
-    if (number >= 0 && number < kSliderCount) sliderValues[number] = defaultValue;
+    StoreSlider(number, defaultValue);
     SliderDef def;
     def.number = number;
     def.mirror = mirror;
@@ -69,9 +69,8 @@ void CVexlDescription::SetParameterValue(int32_t index, double u)
     const double q = d.Quantised(u);
     const double difference = q - sliderValues[d.number];
     if (difference > -0.00001 && difference < 0.00001) return;
-    sliderValues[d.number] = q;
+    StoreSlider(d.number, q);
     if (d.mirror) *d.mirror = q;
-    DoSlider();
 }
 
 std::string CVexlDescription::ParameterName(int32_t index) const

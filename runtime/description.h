@@ -48,8 +48,8 @@ public:
     float GetParameterNormalized(int32_t index) const;
     void SetParameterNormalized(int32_t index, double normalized);
     // The same from a value in the slider's own units (hosts whose controls carry the
-    // slider's range): quantised to the step, stored, and the slider section run, unless
-    // the value is unchanged or not finite. On the caller's thread.
+    // slider's range): quantised to the step and stored, unless the value is unchanged or
+    // not finite. Any thread; the audio thread hears it from its next block on.
     void SetParameterValue(int32_t index, double value);
     std::string ParameterName(int32_t index) const;
     std::string ParameterLabel(int32_t index) const;

@@ -51,10 +51,11 @@ public:
     virtual void StoreLatency(int32_t samples) = 0;
 
     // The editor's own edits of host parameter `index`: a gesture begins (the press on a
-    // control), the value changes (normalised 0 to 1; once or more), the gesture ends (the
-    // release). Changes the host makes are never passed here. The editor thread.
+    // control), the value changes (in the parameter's own units, as stored; once or more),
+    // the gesture ends (the release). The value is stored before the call. Changes the host
+    // makes are never passed here. The editor thread.
     virtual void BeginEdit(int32_t index) = 0;
-    virtual void PerformEdit(int32_t index, double normalised) = 0;
+    virtual void PerformEdit(int32_t index, double value) = 0;
     virtual void EndEdit(int32_t index) = 0;
 
     // Asks the open editor to repaint; false when none is open. The editor thread.

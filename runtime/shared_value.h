@@ -1,8 +1,11 @@
 #pragma once
 // A script value that more than one thread touches: the audio thread, the host's
-// parameter thread and the editor thread all read and write effect variables without
-// locks. Relaxed atomic loads and stores of a single double compile to plain moves on
-// x86-64 and keep the accesses free of data races; nothing here ever waits.
+// parameter thread and the editor thread read and write effect variables without locks.
+// Loads acquire and stores release: on x86-64 both are plain moves, they keep the accesses
+// free of data races, and a value read on another thread brings along what its writer
+// stored before it (the slider values rely on that, runtime/sliders.h). Nothing waits.
+// A single value is never torn; values that belong together are made consistent by who
+// writes them (one writer, or a handover), not by this type.
 
 #include <atomic>
 
@@ -23,8 +26,8 @@ public:
     }
 
     operator double() const noexcept { return load(); }
-    double load() const noexcept { return value_.load(std::memory_order_relaxed); }
-    void store(double v) noexcept { value_.store(v, std::memory_order_relaxed); }
+    double load() const noexcept { return value_.load(std::memory_order_acquire); }
+    void store(double v) noexcept { value_.store(v, std::memory_order_release); }
     // For a value that publishes other data: what the storing thread wrote before the
     // release is seen by a thread whose acquire reads the value.
     double LoadAcquire() const noexcept { return value_.load(std::memory_order_acquire); }

@@ -24,7 +24,7 @@ void TVexl::DoReset()
 void TVexl::DoResume()
 {
     DoInit();
-    DoSlider();
+    MarkAllSliders();
 }
 
 void TVexl::DoInitOnce()
@@ -71,7 +71,13 @@ int32_t TVexl::SetState(const void* data, int32_t byteCount, bool)
     TransferValue(handle, marker);
     if (!(marker == static_cast<double>(kStateMarker))) return byteCount;
     DoInitOnce();
+    // The values arrive as one change: the audio thread takes all of them or none yet.
+    BeginLoad();
+    struct LoadEnd {
+        TVexl& self;
+        ~LoadEnd() { self.EndLoad(); }
+    } end{*this};
     DoSerialize();
-    DoSlider();
+    MarkAllSliders();
     return byteCount;
 }

@@ -14,6 +14,8 @@ public:
     virtual void DoReset();
     virtual void DoClose() {}
     virtual void DoSuspend() {}
+    // Switching on: the init section, and every slider marked, so that the first block runs
+    // the slider section.
     virtual void DoResume();
     virtual void DoInit() {}
     virtual void DoInitOnce();
@@ -24,6 +26,20 @@ public:
     virtual int32_t GetState(void** data, bool isPreset);
     // The mouse button went up: the editor's edit gestures end here, not at the next paint.
     virtual void EndEditGestures() {}
+    // What the init section sets for the drawing section alone, for an editor that shows
+    // values without processing.
+    virtual void InitEditor() {}
+    // The audio thread starts afresh at its next block (any thread).
+    virtual void RequestCleanStart() noexcept {}
+    // The delay the effect reports, in samples (0 before the init section ran).
+    virtual int32_t LatencySamples() const noexcept { return 0; }
+
+    // The audio thread, at the start of each processing call: the slider section runs when
+    // some slider changed since the last call (runtime/sliders.h).
+    void ApplySliderChanges() noexcept
+    {
+        if (TakeSliderChanges()) DoSlider();
+    }
 
     uint32_t lastRedraw = 0;
     int32_t stateLoadCounter = 0;

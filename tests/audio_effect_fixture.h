@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/plugin.h"
 #include "effect/effect.h"
 #include "vst2/instance.h"
 #include "vst2/vest.h"
@@ -45,6 +46,7 @@ public:
         Dispatch(effSetSampleRate, 0, 0, nullptr, rate);
         Dispatch(effSetBlockSize, 0, block);
         Dispatch(effMainsChanged, 0, 1);
+        TakeChanges();
     }
     ~LinkedEffect()
     {
@@ -64,16 +66,25 @@ public:
         Dispatch(effMainsChanged, 0, 0);
         Dispatch(effSetSampleRate, 0, 0, nullptr, rate);
         Dispatch(effMainsChanged, 0, 1);
+        TakeChanges();
     }
 
+    // What the next processing call does first: the slider changes made since the last one
+    // taken up, and the slider section run for them (this thread plays the audio thread).
+    void TakeChanges() { effect().ApplySliderChanges(); }
+
     AEffect* aeffect() const { return aeffect_; }
-    TVexlEffect& effect() const { return *dynamic_cast<TVexlEffect*>(static_cast<CVeST*>(aeffect_->object)->effect); }
+    TVexlEffect& effect() const
+    {
+        return *dynamic_cast<TVexlEffect*>(&static_cast<CVeST*>(aeffect_->object)->plugin->Runtime());
+    }
     DspVariables& dsp() const { return effect().dsp; }
     // The band path's running state, as the last processing call left it.
     const BandPathState& band() const { return effect().band; }
     double Slider(int number) const { return effect().sliderValues[number]; }
 
-    // Sets a slider through its host parameter, normalised as a host would send it.
+    // Sets a slider through its host parameter, normalised as a host would send it, and takes
+    // the change up as the next processing call would.
     void SetSlider(int number, double value)
     {
         const auto& defs = effect().sliderDefs;
@@ -81,6 +92,7 @@ public:
             if (defs[index].number != number) continue;
             const double x = (value - defs[index].minimum) / (defs[index].maximum - defs[index].minimum);
             aeffect_->setParameter(aeffect_, static_cast<int32_t>(index), static_cast<float>(x));
+            TakeChanges();
             return;
         }
         ADD_FAILURE() << "no slider " << number;

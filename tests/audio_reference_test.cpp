@@ -134,7 +134,9 @@ protected:
             while (nextChange < changes.size() && changes[nextChange].frame <= start) {
                 const Change& c = changes[nextChange++];
                 if (c.slider == 0) {
+                    // A restart begins afresh, as a new instance would.
                     p.Restart(static_cast<float>(c.value));
+                    ref = reference::Processor();
                     ref.Init(static_cast<float>(c.value));
                     ref.Slider(Sliders(p).data());
                     continue;

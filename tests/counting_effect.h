@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "core/plugin.h"
 #include "vst2/effect_table.h"
 #include "vst2/vest.h"
 #include "runtime/vexl.h"
@@ -49,14 +50,15 @@ inline intptr_t PlainHostCallback(AEffect*, int32_t opcode, int32_t, intptr_t, v
     return opcode == audioMasterVersion ? 2400 : 0;
 }
 
-// Owns a CVeST around an effect of the runtime; closing goes through effClose like a host.
+// Owns a CVeST around a plug-in over an effect of the runtime; closing goes through
+// effClose like a host.
 template <typename Effect> struct HostedEffect {
     HostedEffect()
     {
-        auto* e = new Effect();
-        host = new CVeST(e, MakeCallbackTable(), PlainHostCallback, 1, e->ParameterCount());
-        e->hostObject = host;
-        effect = e;
+        auto plugin = std::make_unique<Plugin>(std::make_unique<Effect>());
+        effect = static_cast<Effect*>(&plugin->Runtime());
+        host = new CVeST(plugin.get(), MakeCallbackTable(), PlainHostCallback, 1, plugin->ParameterCount());
+        plugin.release()->AttachHost(*host);
         aeffect = host->getAeffect();
     }
     ~HostedEffect()
@@ -69,6 +71,14 @@ template <typename Effect> struct HostedEffect {
     intptr_t Dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr, float opt = 0.0f)
     {
         return aeffect->dispatcher(aeffect, opcode, index, value, ptr, opt);
+    }
+
+    // A processing call with no frames: the changes made since the last call are taken up
+    // (the slider section runs for them), then the block section runs.
+    void Block()
+    {
+        float* none[2] = {nullptr, nullptr};
+        aeffect->processReplacing(aeffect, none, none, 0);
     }
 
     CVeST* host = nullptr;

@@ -135,8 +135,9 @@ TEST(EditorDrawing, MonoInputHidesTheBalanceSliderAndHoldsItAtZero)
     f.e().dsp.monoInput = 1;
     f.Frame(300, kRow32 + 7);
     EXPECT_EQ(f.Slider(32), 0.0);
-    EXPECT_EQ(f.e().sliderValue[32], 0.0);
     EXPECT_FLOAT_EQ(f.Parameter(32), 0.5f);
+    f.Block();
+    EXPECT_EQ(f.e().sliderValue[32], 0.0);
     EXPECT_EQ(f.e().dsp.balanceGain, 1.0) << "the processor follows, so stereo input finds 0 dB too";
     f.DrawReference();
     EXPECT_EQ(f.DifferingPixels(100, kRow32, 400, 16), 0);
@@ -176,25 +177,28 @@ TEST(EditorDrawing, BuildLabelIsFaintTenPixelArial)
     EXPECT_GT(f.DifferingPixels(15, 525, 80, 14), 0);
 }
 
-TEST(EditorDrawing, EveryValueOutsideItsRangeIsClampedAndWrittenBack)
+// A value beyond the range (a saved project may hold one) is drawn at the track's end and
+// left as it is: the editor writes a parameter only for the user's own edit.
+TEST(EditorDrawing, AValueOutsideItsRangeIsDrawnAtTheEndAndLeftAsItIs)
 {
     EditorFrames f;
-    f.e().sliderValue[1] = 55;
-    f.e().sliderValue[11] = -30;
+    f.e().sliderValues[1] = 55;
     f.Frame(0, 0);
-    EXPECT_EQ(f.Slider(1), 40.0);
-    EXPECT_EQ(f.e().sliderValue[1], 40.0);
-    EXPECT_EQ(f.Slider(11), -20.0);
-    EXPECT_EQ(f.e().sliderValue[11], -20.0);
+    EXPECT_EQ(f.Slider(1), 55.0);
+    f.DrawReference([](TVexlEffect& e) {
+        DrawKnobAt(e, 111 + 272, kRow1 + 1);
+        DrawTextAt(e, "40.0dB", kValueTextX, kValueTextY1, kValueGrey);
+    });
+    EXPECT_EQ(f.DifferingPixels(100, kRow1, 400, 16), 0);
 }
 
-TEST(EditorDrawing, AFrameWithNoEditorOpenDrawsNothingAndStillRunsTheControls)
+TEST(EditorDrawing, AFrameWithNoEditorOpenDrawsNothingAndChangesNothing)
 {
     EditorFrames f;
-    f.e().sliderValue[1] = 55;
+    f.e().sliderValues[1] = 55;
     f.e().mouseX = 0;
     f.e().DoGraphics();
-    EXPECT_EQ(f.Slider(1), 40.0);
+    EXPECT_EQ(f.Slider(1), 55.0);
 }
 
 } // namespace

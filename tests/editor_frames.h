@@ -25,6 +25,7 @@ public:
         (void)kTestLogFile;
         p.Dispatch(effOpen);
         p.Dispatch(effMainsChanged, 0, 1);
+        Block();
     }
     ~EditorFrames() { p.host->drawContext = nullptr; }
 
@@ -40,6 +41,13 @@ public:
         p.host->drawContext = &screen;
         e().DoGraphics();
         p.host->drawContext = nullptr;
+    }
+    // A processing call with no frames, as the audio thread makes one: it takes the changes
+    // made since the last, runs the block section and answers the editor's meter request.
+    void Block()
+    {
+        double* none[2] = {nullptr, nullptr};
+        p.aeffect->processDoubleReplacing(p.aeffect, none, none, 0);
     }
     void Frames(int count, double x, double y, double buttons = 0)
     {

@@ -23,7 +23,7 @@ double DragValue(double mouseX, double minimum, double range, double step)
     return std::ceil((mouseX - 110 - 13) / 272 * range * stepsPerUnit) / stepsPerUnit + minimum;
 }
 
-TEST(EditorSlider, PressAfterAHoverFrameSetsTheValueAndTheCoefficientsAtOnce)
+TEST(EditorSlider, PressAfterAHoverFrameSetsTheValueAndTheNextBlockHearsIt)
 {
     EditorFrames f;
     const double bandGainBefore = f.e().dsp.eqGain[0];
@@ -32,8 +32,11 @@ TEST(EditorSlider, PressAfterAHoverFrameSetsTheValueAndTheCoefficientsAtOnce)
     f.Frame(260, kRow11, kLeft);
     // ceil(137 / 272 * 40 * 10) / 10 - 20: the 201.47 steps count as 202
     EXPECT_NEAR(f.Slider(11), 0.2, 1e-9);
-    EXPECT_NEAR(f.e().sliderValue[11], 0.2, 1e-9);
     EXPECT_NEAR(f.Parameter(11), 20.2 / 40, 1e-6);
+    // The editor only stores the value; the audio thread derives the band gain from it.
+    EXPECT_EQ(f.e().dsp.eqGain[0], bandGainBefore);
+    f.Block();
+    EXPECT_NEAR(f.e().sliderValue[11], 0.2, 1e-9);
     EXPECT_NEAR(f.e().dsp.eqGain[0] / bandGainBefore, std::pow(10.0, 0.2 / 20), 1e-9);
     EXPECT_EQ(f.e().editor.editorChanged, 0.0);
 }
@@ -121,7 +124,8 @@ TEST(EditorSwitch, AClickOnALitSwitchTurnsItOffOnceAndClearsItsSquare)
     EXPECT_EQ(f.Slider(5), 1.0);
     f.Frame(54, 64, kLeft);
     EXPECT_EQ(f.Slider(5), 0.0);
-    EXPECT_EQ(f.e().dsp.compActive[0], 0.0) << "the coefficients follow in the same frame";
+    f.Block();
+    EXPECT_EQ(f.e().dsp.compActive[0], 0.0) << "the coefficients follow at the next block";
     f.DrawReference();
     EXPECT_EQ(f.DifferingPixels(49, 59, 11, 11), 0);
     f.Frames(5, 54, 64, kLeft);
@@ -141,6 +145,7 @@ TEST(EditorSwitch, APressArrivingWithTheButtonDownDoesNotToggle)
     f.Frame(575, 456);
     f.Frame(575, 456, kLeft);
     EXPECT_EQ(f.Slider(16), 1.0);
+    f.Block();
     EXPECT_EQ(f.e().dsp.soloPass[1], 0.0);
 }
 
@@ -183,6 +188,8 @@ TEST(EditorMeter, BarLengthsMatchTheScaleMarks)
         EditorFrames f;
         f.e().dsp.compMeter[0][0] = std::pow(10.0, -mark.db / 20);
         f.Frame(0, 0);
+        f.Block();
+        f.Frame(0, 0);
         f.DrawReference();
         // The bar and, one row below it, the peak line.
         EXPECT_NEAR(LitRows(f) - 1, mark.rows, 1) << mark.db << " dB";
@@ -194,16 +201,21 @@ TEST(EditorMeter, ThePeakLineHoldsAHundredFramesThenRisesThreePixelsAFrame)
     EditorFrames f;
     f.e().dsp.compMeter[0][0] = std::pow(10.0, -6.0 / 20);
     f.Frame(0, 0);
-    EXPECT_EQ(f.e().dsp.compMeter[0][0], 1.0) << "the frame resets the compressor meters";
+    f.Block();
+    EXPECT_EQ(f.e().dsp.compMeter[0][0], 1.0) << "the block that hands the meters over starts them again";
+    f.Frame(0, 0);
     f.DrawReference();
     const int peak = PeakRow(f) + LitRows(f) - 1;
     EXPECT_NEAR(peak, 134 + 172, 1);
+    // Audio goes on between the frames, with no reduction.
     for (int frame = 1; frame <= 100; ++frame) {
+        f.Block();
         f.Frame(0, 0);
         ASSERT_EQ(PeakRow(f), peak) << "frame " << frame;
         ASSERT_EQ(LitRows(f), 0) << "no bar, only the line";
     }
     for (int frame = 1; frame <= 5; ++frame) {
+        f.Block();
         f.Frame(0, 0);
         EXPECT_EQ(PeakRow(f), peak - 3 * frame);
     }
@@ -212,14 +224,30 @@ TEST(EditorMeter, ThePeakLineHoldsAHundredFramesThenRisesThreePixelsAFrame)
     EXPECT_EQ(PeakRow(f), 134);
 }
 
-TEST(EditorMeter, TransientMetersAreLeftToTheBlockSection)
+// The meters have one writer, the audio thread: the editor only reads what a block handed
+// over, and shows them at rest when no block answers (no audio running).
+TEST(EditorMeter, TheEditorShowsWhatTheBlockHandsOverAndWritesNoMeter)
 {
     EditorFrames f;
     f.e().dsp.transientMeter[2] = 0.5;
     f.e().dsp.compMeter[1][3] = 0.5;
     f.Frame(0, 0);
     EXPECT_EQ(f.e().dsp.transientMeter[2], 0.5);
+    EXPECT_EQ(f.e().dsp.compMeter[1][3], 0.5);
+    f.Block();
+    EXPECT_NEAR(f.e().dsp.transientMeter[2], 0.501, 1e-12) << "recovering on its own";
     EXPECT_EQ(f.e().dsp.compMeter[1][3], 1.0);
+    f.Frame(0, 0);
+    f.DrawReference();
+    // Channel 2 of HI (meter x 788) and the transient meter of HM (x 723) show their bars.
+    EXPECT_GT(f.DifferingPixels(788, 135, 10, 100), 0);
+    EXPECT_GT(f.DifferingPixels(723, 135, 10, 100), 0);
+    // With no block answering, the meters fall back to rest within a third of a second.
+    for (int frame = 0; frame < 12; ++frame)
+        f.Frame(0, 0);
+    f.DrawReference();
+    EXPECT_EQ(f.DifferingPixels(788, 136, 10, 100), 0);
+    EXPECT_EQ(f.DifferingPixels(723, 136, 10, 100), 0);
 }
 
 } // namespace

@@ -91,44 +91,63 @@ TEST(Parameters, OutOfRangeOptionValuesShowTheNearestText)
     EXPECT_EQ(p->ParameterDisplay(26), "Stereo");
 }
 
-TEST(Parameters, UnchangedValueRunsNoSliderSection)
+// A change is stored at once and heard from the next processing call, whose slider
+// section takes every change made since the one before.
+TEST(Parameters, TheNextBlockRunsTheSliderSectionOnceForWhatChanged)
 {
     CountingInstance p;
+    p.Block();
+    const int settled = p.effect->sliderRuns;
     p.aeffect->setParameter(p.aeffect, 0, 0.376f); // still 15
-    EXPECT_EQ(p.effect->sliderRuns, 0);
+    p.Block();
+    EXPECT_EQ(p.effect->sliderRuns, settled);
     p.aeffect->setParameter(p.aeffect, 0, 0.39f); // 16
-    EXPECT_EQ(p.effect->sliderRuns, 1);
+    EXPECT_EQ(p.effect->sliderValues[1], 16.0) << "read back at once";
+    EXPECT_EQ(p.effect->sliderRuns, settled) << "the set call derives nothing itself";
+    p.Block();
+    EXPECT_EQ(p.effect->sliderRuns, settled + 1);
     p.aeffect->setParameter(p.aeffect, 0, 0.39f);
     p.aeffect->setParameter(p.aeffect, 0, 0.4f);
-    EXPECT_EQ(p.effect->sliderRuns, 1);
-    EXPECT_EQ(p.effect->sliderValues[1], 16.0);
+    p.Block();
+    EXPECT_EQ(p.effect->sliderRuns, settled + 1);
     // -10..10 in steps of 0.1, value 3, set to the middle: 0
     p.aeffect->setParameter(p.aeffect, 1, 0.5f);
+    p.aeffect->setParameter(p.aeffect, 2, 0.0f);
     EXPECT_EQ(p.effect->sliderValues[2], 0.0);
-    EXPECT_EQ(p.effect->sliderRuns, 2);
+    p.Block();
+    p.Block();
+    EXPECT_EQ(p.effect->sliderRuns, settled + 2);
+    EXPECT_EQ(p.effect->appliedValues[2], 0.0);
+    EXPECT_EQ(p.effect->appliedValues[3], 0.0);
 }
 
 // Hosts whose controls carry the slider's own range (LV2) set values in its units.
-TEST(Parameters, ValuesInSliderUnitsAreQuantisedAndRunTheSliderSectionOncePerChange)
+TEST(Parameters, ValuesInSliderUnitsAreQuantisedAndStoredOncePerChange)
 {
     CountingInstance p;
+    p.Block();
+    const int settled = p.effect->sliderRuns;
     p.effect->SetParameterValue(0, 15.4); // still 15
-    EXPECT_EQ(p.effect->sliderRuns, 0);
+    p.Block();
+    EXPECT_EQ(p.effect->sliderRuns, settled);
     p.effect->SetParameterValue(0, 15.5); // halves upward
     EXPECT_EQ(p.effect->sliderValues[1], 16.0);
     p.effect->SetParameterValue(0, 16.2);
-    EXPECT_EQ(p.effect->sliderRuns, 1);
+    p.Block();
+    EXPECT_EQ(p.effect->sliderRuns, settled + 1);
     p.effect->SetParameterValue(1, -2.46); // steps of 0.1 from 0
     EXPECT_NEAR(p.effect->sliderValues[2], -2.5, 1e-12);
-    EXPECT_EQ(p.effect->sliderRuns, 2);
     p.effect->SetParameterValue(0, 55.0); // unclamped, as a saved project may hold it
     EXPECT_EQ(p.effect->sliderValues[1], 55.0);
+    p.Block();
+    EXPECT_EQ(p.effect->sliderRuns, settled + 2);
     for (double hostile : {NAN, INFINITY, -INFINITY})
         p.effect->SetParameterValue(0, hostile);
     p.effect->SetParameterValue(-1, 3.0);
     p.effect->SetParameterValue(3, 3.0);
+    p.Block();
     EXPECT_EQ(p.effect->sliderValues[1], 55.0);
-    EXPECT_EQ(p.effect->sliderRuns, 3);
+    EXPECT_EQ(p.effect->sliderRuns, settled + 2);
 }
 
 TEST(Parameters, HostileIndexesAndValuesChangeNothing)

@@ -99,9 +99,13 @@ TEST(State, ShortChunkSetsOnlyTheSlidersItHoldsAndInitRunsOnce)
     EXPECT_EQ(p.effect->sliderValues[2], 7.0);
     EXPECT_EQ(p.effect->sliderValues[3], 9.0);
     EXPECT_EQ(p.effect->initRuns, 1);
+    // The load is heard as one change, from the next processing call on.
+    p.Block();
     EXPECT_EQ(p.effect->sliderRuns, 1);
+    EXPECT_EQ(p.effect->appliedValues[1], 5.0);
     p.Dispatch(effSetChunk, 0, sizeof shortChunk, const_cast<float*>(shortChunk));
     EXPECT_EQ(p.effect->initRuns, 1);
+    p.Block();
     EXPECT_EQ(p.effect->sliderRuns, 2);
 }
 

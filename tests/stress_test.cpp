@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include "core/editor_input.h"
+#include "core/plugin.h"
 #include "effect/effect.h"
 #include "gui/offscreen_context.h"
 #include "vst2/vest_view.h"
@@ -104,12 +106,15 @@ TEST(Stress, AudioParameterAndEditorThreadsAtOnce)
         for (long n = 0; !stopOthers.load(); ++n) {
             const int b = buttons[n % 8];
             if (n % 3 == 0)
-                view.OnMouseDown(x(random), y(random), b);
+                view.MouseDown(x(random), y(random), b);
             else if (n % 3 == 1)
-                view.OnMouseMove(x(random), y(random), b);
+                view.MouseMove(x(random), y(random), b);
             else
-                view.OnMouseUp(x(random), y(random), 0);
-            view.Draw(context);
+                view.MouseUp(x(random), y(random), 0);
+            {
+                PaintScope paint(*p.host->plugin, context);
+                view.Draw();
+            }
             if (p.host->table.idle) p.host->table.idle(p.host);
             ++frames;
         }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "bench/programme_material.h"
+#include "effect/parameter_table.h"
 #include "tests/plugin_fixture.h"
 #include "tests/vst3_host.h"
 
@@ -161,15 +162,14 @@ TEST(Vst3Parameters, MatchTheVstBuildsNamesDefaultsAndTexts)
         ASSERT_EQ(controller->getParameterInfo(i, info), kResultOk);
         EXPECT_EQ(info.id, static_cast<ParamID>(i));
         EXPECT_EQ(ToUtf8(info.title), vst->ParameterName(i));
-        EXPECT_EQ(ToUtf8(info.units), vst->ParameterLabel(i));
+        const ParameterRow& row = kParameterTable[i];
+        EXPECT_EQ(ToUtf8(info.units), row.unit);
         EXPECT_EQ(info.defaultNormalizedValue, static_cast<double>(defaults[static_cast<size_t>(i)]));
         EXPECT_EQ(controller->getParamNormalized(info.id), info.defaultNormalizedValue);
         EXPECT_TRUE(info.flags & ParameterInfo::kCanAutomate);
-        // The switches and option sliders have two values; the rest are continuous.
-        vst->SetParameter(i, 1.0f);
-        const std::string top = vst->ParameterDisplay(i);
-        const bool options = top == "On" || top == "M-S" || top == "K-20";
-        EXPECT_EQ(info.stepCount, options ? 1 : 0) << top;
+        // Every parameter moves in its steps: a switch has one, a Compress slider 40.
+        EXPECT_EQ(info.stepCount, std::lround((row.maximum - row.minimum) / row.step));
+        EXPECT_EQ((info.flags & ParameterInfo::kIsList) != 0, row.option0 != nullptr);
 
         for (float probe : kProbes) {
             vst->SetParameter(i, probe);
@@ -200,10 +200,10 @@ struct Change {
     float value;
 };
 
-// The material run through both builds in blocks of `block` frames, with each change made
-// before the block holding its frame: in the VST 3 build through the parameter queue at
-// its offset in that block, in the VST 2.4 build by setParameter before the block. Answers
-// the frames whose samples differ in any bit.
+// The material run through both builds in blocks of `block` frames, each change at its
+// frame: in the VST 3 build through the parameter queue at its offset in the block, in the
+// VST 2.4 build by setParameter between two processing calls that split the block there.
+// Answers the frames whose samples differ in any bit.
 template <class Sample>
 int64_t DifferingFrames(Effect& effect, hostkit::PluginInstance& vst, const material::Stereo& music, int32_t block,
                         const std::vector<Change>& changes)
@@ -214,19 +214,26 @@ int64_t DifferingFrames(Effect& effect, hostkit::PluginInstance& vst, const mate
     size_t next = 0;
     for (int64_t at = 0; at < length; at += block) {
         const auto n = static_cast<int32_t>(std::min<int64_t>(block, length - at));
-        ParameterChanges queues;
-        for (; next < changes.size() && changes[next].frame < at + n; ++next) {
-            queues.Add(changes[next].id, static_cast<int32_t>(changes[next].frame - at), changes[next].value);
-            vst.SetParameter(static_cast<int32_t>(changes[next].id), changes[next].value);
-        }
         for (int32_t j = 0; j < n; ++j) {
             left[j] = vstLeft[j] = static_cast<Sample>(music.left[static_cast<size_t>(at + j)]);
             right[j] = vstRight[j] = static_cast<Sample>(music.right[static_cast<size_t>(at + j)]);
         }
+        ParameterChanges queues;
+        int32_t done = 0;
+        for (; next < changes.size() && changes[next].frame < at + n; ++next) {
+            const auto offset = static_cast<int32_t>(changes[next].frame - at);
+            queues.Add(changes[next].id, offset, changes[next].value);
+            if (offset > done) {
+                Sample* piece[2] = {vstLeft.data() + done, vstRight.data() + done};
+                vst.Process(piece, piece, offset - done);
+                done = offset;
+            }
+            vst.SetParameter(static_cast<int32_t>(changes[next].id), changes[next].value);
+        }
+        Sample* rest[2] = {vstLeft.data() + done, vstRight.data() + done};
+        vst.Process(rest, rest, n - done);
         Sample* io[2] = {left.data(), right.data()};
         if (effect.Process<Sample>(io, io, n, &queues) != kResultOk) return -1;
-        Sample* vstIo[2] = {vstLeft.data(), vstRight.data()};
-        vst.Process(vstIo, vstIo, n);
         for (int32_t j = 0; j < n; ++j)
             differing += std::memcmp(&left[j], &vstLeft[j], sizeof(Sample)) != 0 ||
                          std::memcmp(&right[j], &vstRight[j], sizeof(Sample)) != 0;
@@ -363,18 +370,20 @@ TEST(Vst3Effect, CarelessHostsGetNeutralAnswers)
     String128 text{};
     EXPECT_NE(effect->controller->getParamStringByValue(9999, 0.5, text), kResultOk);
 
-    // A state of the wrong size or without our marker is refused and changes nothing.
+    // A state without our marker, or with no bytes, is refused and changes nothing; one with
+    // the marker is taken whatever its length, as in every format.
     const std::vector<unsigned char> good = effect->State();
     ASSERT_EQ(good.size(), 260u);
-    std::vector<unsigned char> shorter(good.begin(), good.end() - 1);
-    std::vector<unsigned char> longer = good;
-    longer.push_back(0);
     std::vector<unsigned char> unmarked = good;
     unmarked[0] ^= 0x5A;
-    for (const auto& bad : {shorter, longer, unmarked, std::vector<unsigned char>{}}) {
+    for (const auto& bad : {unmarked, std::vector<unsigned char>{0x00, 0x00, 0x7A}, std::vector<unsigned char>{}}) {
         EXPECT_NE(effect->SetState(bad), kResultOk) << bad.size() << " bytes";
         EXPECT_EQ(effect->State(), good);
     }
+    std::vector<unsigned char> longer = good;
+    longer.push_back(0);
+    EXPECT_EQ(effect->SetState(longer), kResultOk);
+    EXPECT_EQ(effect->State(), good);
     EXPECT_NE(effect->component->setState(nullptr), kResultOk);
     EXPECT_NE(effect->component->getState(nullptr), kResultOk);
     EXPECT_EQ(effect->controller->createView("another"), nullptr);

@@ -1,186 +1,185 @@
 #include "vst2/effect_table.h"
 
-#include <algorithm>
+#include <string>
 
-#include "core/editor_input.h"
-#include "core/process.h"
-#include "effect/editor_layout.h"
+#include "core/plugin.h"
 #include "vst2/text_copy.h"
 #include "vst2/vest.h"
 #include "vst2/vest_editor.h"
-#include "runtime/vexl.h"
 
 namespace {
 
-TVexl* Effect(CVeST* host) { return host ? host->effect : nullptr; }
+Plugin* Instance(CVeST* host) { return host ? host->plugin : nullptr; }
 
 void Create(CVeST* host)
 {
-    TVexl* effect = Effect(host);
-    if (!effect) return;
-    host->setNumInputs(effect->channelCount);
-    host->setNumOutputs(effect->channelCount);
-    host->setUniqueID(effect->uniqueId);
-    if (!host->getEditor()) host->setEditor(new CVeSTEditor(host, kEditorWidth, kEditorHeight));
+    Plugin* p = Instance(host);
+    if (!p) return;
+    host->setNumInputs(p->ChannelCount());
+    host->setNumOutputs(p->ChannelCount());
+    host->setUniqueID(p->UniqueId());
+    if (!host->getEditor()) host->setEditor(new CVeSTEditor(host, Plugin::kEditorWidth, Plugin::kEditorHeight));
     host->programsAreChunks(true);
 }
 
 void Destroy(CVeST* host)
 {
     if (!host) return;
-    delete host->effect;
-    host->effect = nullptr;
+    delete host->plugin;
+    host->plugin = nullptr;
 }
 
 void Open(CVeST* host)
 {
-    if (TVexl* e = Effect(host)) e->DoReset();
+    if (Plugin* p = Instance(host)) p->Reset();
 }
 
 void Suspend(CVeST* host)
 {
-    if (TVexl* e = Effect(host)) e->DoSuspend();
+    if (Plugin* p = Instance(host)) p->Deactivate();
 }
 
 void Resume(CVeST* host)
 {
-    if (TVexl* e = Effect(host)) e->DoResume();
+    if (Plugin* p = Instance(host)) p->Activate();
 }
 
 void Idle(CVeST* host)
 {
-    if (TVexl* e = Effect(host)) e->DoIdle();
+    if (Plugin* p = Instance(host)) p->IdleSection();
 }
 
 void Close(CVeST* host)
 {
-    if (TVexl* e = Effect(host)) e->DoClose();
+    if (Plugin* p = Instance(host)) p->Close();
 }
 
 void Draw(CVeST* host, double, double)
 {
-    if (TVexl* e = Effect(host)) e->DoGraphics();
+    if (Plugin* p = Instance(host)) p->DrawSection();
 }
 
 void MouseDown(CVeST* host, double x, double y, int buttons)
 {
-    if (TVexl* e = Effect(host)) PressMouse(*e, x, y, buttons);
+    if (Plugin* p = Instance(host)) p->MouseDown(x, y, buttons);
 }
 
 void MouseUp(CVeST* host, double x, double y, int)
 {
-    if (TVexl* e = Effect(host)) ReleaseMouse(*e, x, y);
+    if (Plugin* p = Instance(host)) p->MouseUp(x, y);
 }
 
 void MouseMove(CVeST* host, double x, double y, int)
 {
-    if (TVexl* e = Effect(host)) MoveMouse(*e, x, y);
+    if (Plugin* p = Instance(host)) p->MouseMove(x, y);
 }
 
 int32_t GetVendorVersion(CVeST* host)
 {
-    TVexl* e = Effect(host);
-    return e ? e->vendorVersion : 0;
+    Plugin* p = Instance(host);
+    return p ? p->VendorVersion() : 0;
 }
 
 int32_t GetVendorString(CVeST* host, char* text)
 {
-    TVexl* e = Effect(host);
-    if (!e) return 0;
-    CopyText(text, e->vendorString, text_limit::kVendorString);
+    Plugin* p = Instance(host);
+    if (!p) return 0;
+    CopyText(text, p->VendorString(), text_limit::kVendorString);
     return 1;
 }
 
 int32_t GetProductString(CVeST* host, char* text)
 {
-    TVexl* e = Effect(host);
-    if (!e) return 0;
-    CopyText(text, e->productString, text_limit::kProductString);
+    Plugin* p = Instance(host);
+    if (!p) return 0;
+    CopyText(text, p->ProductString(), text_limit::kProductString);
     return 1;
 }
 
 int32_t GetEffectName(CVeST* host, char* text)
 {
-    TVexl* e = Effect(host);
-    if (!e) return 0;
-    CopyText(text, e->effectName, text_limit::kEffectName);
+    Plugin* p = Instance(host);
+    if (!p) return 0;
+    CopyText(text, p->EffectName(), text_limit::kEffectName);
     return 1;
 }
 
 int32_t GetProgramName(CVeST* host, char* text)
 {
-    TVexl* e = Effect(host);
-    if (!e) return 0;
-    CopyText(text, e->programName, text_limit::kProgramName);
+    Plugin* p = Instance(host);
+    if (!p) return 0;
+    CopyText(text, p->ProgramName(), text_limit::kProgramName);
     return 1;
 }
 
 void SetProgramName(CVeST* host, const char* text)
 {
-    TVexl* e = Effect(host);
-    if (e && text) e->programName = text;
+    Plugin* p = Instance(host);
+    if (p && text) p->SetProgramName(text);
 }
 
 int32_t GetProgramNameIndexed(CVeST*, int32_t, int32_t, char*) { return 0; }
 
 float GetParameter(CVeST* host, int32_t index)
 {
-    TVexl* e = Effect(host);
-    return e ? e->GetParameterNormalized(index) : 0.0f;
+    Plugin* p = Instance(host);
+    return p ? static_cast<float>(p->GetNormalized(index)) : 0.0f;
 }
 
 void SetParameter(CVeST* host, int32_t index, double value)
 {
-    if (TVexl* e = Effect(host)) e->SetParameterNormalized(index, value);
+    if (Plugin* p = Instance(host)) p->SetNormalized(index, value);
 }
 
 void GetParameterName(CVeST* host, int32_t index, char* text)
 {
-    TVexl* e = Effect(host);
-    CopyText(text, e ? e->ParameterName(index) : std::string(), text_limit::kParameterText);
+    Plugin* p = Instance(host);
+    CopyText(text, p ? p->ParameterName(index) : std::string(), text_limit::kParameterText);
 }
 
 void GetParameterLabel(CVeST* host, int32_t index, char* text)
 {
-    TVexl* e = Effect(host);
-    CopyText(text, e ? e->ParameterLabel(index) : std::string(), text_limit::kParameterText);
+    Plugin* p = Instance(host);
+    CopyText(text, p ? p->ParameterLabel(index) : std::string(), text_limit::kParameterText);
 }
 
 void GetParameterDisplay(CVeST* host, int32_t index, char* text)
 {
-    TVexl* e = Effect(host);
-    CopyText(text, e ? e->ParameterDisplay(index) : std::string(), text_limit::kParameterText);
-}
-
-template <typename Sample> void Process(CVeST* host, Sample** inputs, Sample** outputs, int32_t frames)
-{
-    if (TVexl* e = Effect(host)) ProcessFrames(*e, host->getAeffect()->numInputs, inputs, outputs, frames);
+    Plugin* p = Instance(host);
+    CopyText(text, p ? p->ParameterDisplay(index) : std::string(), text_limit::kParameterText);
 }
 
 void ProcessReplacing(CVeST* host, float** inputs, float** outputs, int32_t frames)
 {
-    Process(host, inputs, outputs, frames);
+    if (Plugin* p = Instance(host)) p->Process(inputs, outputs, frames);
 }
 
 void ProcessDoubleReplacing(CVeST* host, double** inputs, double** outputs, int32_t frames)
 {
-    Process(host, inputs, outputs, frames);
+    if (Plugin* p = Instance(host)) p->Process(inputs, outputs, frames);
 }
 
-int32_t GetChunk(CVeST* host, void** data, bool isPreset)
+// The same bytes whether the host asks for a preset or a bank: the one program is the bank.
+int32_t GetChunk(CVeST* host, void** data, bool)
 {
-    TVexl* e = Effect(host);
-    return e ? e->GetState(data, isPreset) : 0;
+    Plugin* p = Instance(host);
+    const void* chunk = nullptr;
+    const int32_t size = p ? p->GetState(&chunk) : 0;
+    if (size > 0 && data) *data = const_cast<void*>(chunk);
+    return size;
 }
 
-int32_t SetChunk(CVeST* host, void* data, int32_t byteSize, bool isPreset)
+// Answers the byte count for every chunk, taken or not, as VST 2.4 hosts expect; 0 when
+// there are no bytes at all.
+int32_t SetChunk(CVeST* host, void* data, int32_t byteSize, bool)
 {
-    TVexl* e = Effect(host);
-    return e ? e->SetState(data, byteSize, isPreset) : 0;
+    Plugin* p = Instance(host);
+    if (!p || !data || byteSize < 0) return 0;
+    p->SetState(data, byteSize);
+    return byteSize;
 }
 
 } // namespace
-
 VeSTCallbackTable MakeCallbackTable()
 {
     VeSTCallbackTable t{};

@@ -3,7 +3,7 @@
 #include <memory>
 #include <new>
 
-#include "effect/effect.h"
+#include "core/plugin.h"
 #include "vst2/effect_table.h"
 #include "vst2/vest.h"
 
@@ -11,10 +11,10 @@ CVeST* CreateVeST(audioMasterCallback audioMaster)
 {
     try {
         const VeSTCallbackTable table = MakeCallbackTable();
-        auto effect = std::make_unique<TVexlEffect>();
+        auto plugin = std::make_unique<Plugin>();
         if (!audioMaster || audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
-        auto* host = new CVeST(effect.get(), table, audioMaster, 1, effect->ParameterCount());
-        effect.release()->hostObject = host;
+        auto* host = new CVeST(plugin.get(), table, audioMaster, 1, plugin->ParameterCount());
+        plugin.release()->AttachHost(*host);
         return host;
     } catch (...) {
         return nullptr;

@@ -8,7 +8,7 @@ class CVeST;
 // (it answers 0 to the version query) or the instance could not be made.
 AEffect* CreatePluginInstance(audioMasterCallback audioMaster);
 
-// The same, answering the host-facing object, whose effect is a TVexlEffect: for the other
-// plug-in formats, which drive the instance through its record and read the effect's meters.
-// The instance is ended through the record's effClose as usual.
+// The same, answering the host-facing object: for tests that drive the instance through its
+// record and look inside its plug-in. The instance is ended through the record's effClose
+// as usual.
 CVeST* CreateVeST(audioMasterCallback audioMaster);

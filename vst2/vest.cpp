@@ -5,9 +5,9 @@
 
 #include "vst2/vest_editor.h"
 
-CVeST::CVeST(TVexl* effectObject, const VeSTCallbackTable& callbacks, audioMasterCallback master, int32_t programs,
+CVeST::CVeST(Plugin* instance, const VeSTCallbackTable& callbacks, audioMasterCallback master, int32_t programs,
              int32_t params)
-    : AudioEffectX(master, programs, params), effect(effectObject), midiEventRing(kMidiRingSize, VstMidiEvent{}),
+    : AudioEffectX(master, programs, params), plugin(instance), midiEventRing(kMidiRingSize, VstMidiEvent{}),
       table(callbacks)
 {
     canProcessReplacing(true);
@@ -20,7 +20,7 @@ CVeST::~CVeST()
     for (auto& font : fontCache)
         font.reset();
     if (table.destroy) table.destroy(this);
-    effect = nullptr;
+    plugin = nullptr;
     std::vector<VstMidiEvent>().swap(midiEventRing);
     std::vector<std::shared_ptr<gui::Font>>().swap(fontCache);
 }

@@ -1,6 +1,6 @@
 #pragma once
 // CVeST: the host-facing object of an instance. It answers the host through the SDK
-// layer and reaches the effect only through the VeSTCallbackTable.
+// layer and reaches the plug-in (core/plugin.h) only through the VeSTCallbackTable.
 
 #include <atomic>
 #include <memory>
@@ -10,14 +10,15 @@
 #include "vst2/callback_table.h"
 #include "runtime/host_interface.h"
 
-class TVexl;
+class Plugin;
 
 // Also the core's host: the effect reaches the host only through the HostInterface part.
 class CVeST : public AudioEffectX, public HostInterface {
 public:
     static constexpr int kMidiRingSize = 1000;
 
-    CVeST(TVexl* effect, const VeSTCallbackTable& table, audioMasterCallback audioMaster, int32_t numPrograms,
+    // Owns `plugin` from here on (the table's destroy entry deletes it).
+    CVeST(Plugin* plugin, const VeSTCallbackTable& table, audioMasterCallback audioMaster, int32_t numPrograms,
           int32_t numParams);
     ~CVeST() override;
 
@@ -56,7 +57,7 @@ public:
     void AnnounceLatency(int32_t samples) override;
     void StoreLatency(int32_t samples) override;
     void BeginEdit(int32_t index) override;
-    void PerformEdit(int32_t index, double normalised) override;
+    void PerformEdit(int32_t index, double value) override;
     void EndEdit(int32_t index) override;
     bool RequestRedraw() override;
     bool EditorSize(int32_t& width, int32_t& height) override;
@@ -66,7 +67,7 @@ public:
     // Takes the oldest unread MIDI record; false when there is none.
     bool TakeMidiEvent(VstMidiEvent& event);
 
-    TVexl* effect;
+    Plugin* plugin;
     std::atomic<int32_t> midiWriteIndex{0};
     std::atomic<int32_t> midiReadIndex{0};
     std::vector<VstMidiEvent> midiEventRing;

@@ -3,11 +3,14 @@
 #include <cstdint>
 
 #include "core/editor_frame.h"
+#include "core/editor_window.h"
+#include "core/plugin.h"
 #include "gui/frame.h"
+#include "gui/input.h"
 #include "vst2/vest.h"
-#include "vst2/vest_view.h"
 
-CVeSTEditor::CVeSTEditor(CVeST* host, int w, int h) : AEffEditor(host), hostObject(host), width(w), height(h)
+CVeSTEditor::CVeSTEditor(CVeST* host, int w, int h)
+    : AEffEditor(host), hostObject(host), width(w), height(h), view_(host, w, h)
 {
     SetRect(width, height);
 }
@@ -22,8 +25,8 @@ void CVeSTEditor::SetRect(int pixelWidth, int pixelHeight)
 bool CVeSTEditor::getRect(ERect** rect)
 {
     if (!rect) return false;
-    if (frame_) {
-        SetRect(frame_->PixelWidth(), frame_->PixelHeight());
+    if (window_) {
+        SetRect(window_->Width(), window_->Height());
     } else {
         int pixelWidth = 0;
         int pixelHeight = 0;
@@ -38,38 +41,31 @@ bool CVeSTEditor::open(void* parentWindow)
 {
     // Some hosts open again without closing first.
     close();
-    auto view = std::make_unique<CVeSTView>(hostObject, width, height);
-    CVeSTView* raw = view.get();
-    frame_ = std::make_unique<EditorFrame>(reinterpret_cast<std::uintptr_t>(parentWindow), std::move(view), hostScale_);
-    frame_->SetResizeRequest([this](int w, int h) {
+    if (!hostObject || !hostObject->plugin) return true;
+    window_ = std::make_unique<EditorWindow>(*hostObject->plugin, reinterpret_cast<std::uintptr_t>(parentWindow),
+                                             hostScale_, &view_);
+    window_->SetResizeRequest([this](int w, int h) {
         SetRect(w, h);
         if (hostObject) hostObject->callHost(audioMasterSizeWindow, w, h);
     });
-    SetRect(frame_->PixelWidth(), frame_->PixelHeight());
-    view_ = raw;
+    SetRect(window_->Width(), window_->Height());
     return true;
 }
 
-void CVeSTEditor::close()
-{
-    frame_.reset();
-    view_ = nullptr;
-}
+void CVeSTEditor::close() { window_.reset(); }
 
 void CVeSTEditor::idle()
 {
-    if (!frame_ || !view_) return;
-    if (hostObject && hostObject->table.idle) hostObject->table.idle(hostObject);
-    frame_->Idle();
+    if (window_) window_->Idle();
 }
 
 void CVeSTEditor::SetHostScale(double scale)
 {
     hostScale_ = scale;
-    if (frame_) frame_->SetHostScale(scale);
+    if (window_) window_->SetHostScale(scale);
 }
 
-gui::Frame* CVeSTEditor::frame() const { return frame_ ? &frame_->Frame() : nullptr; }
+gui::Frame* CVeSTEditor::frame() const { return window_ ? window_->Frame() : nullptr; }
 
 namespace {
 gui::Key HostKey(int32_t character, int32_t virtualKey, int32_t modifiers)
@@ -84,17 +80,16 @@ gui::Key HostKey(int32_t character, int32_t virtualKey, int32_t modifiers)
 
 bool CVeSTEditor::onKeyDown(int32_t character, int32_t virtualKey, int32_t modifiers)
 {
-    return frame_ && frame_->Frame().KeyDown(HostKey(character, virtualKey, modifiers));
+    return window_ && window_->Frame()->KeyDown(HostKey(character, virtualKey, modifiers));
 }
 
 bool CVeSTEditor::onKeyUp(int32_t character, int32_t virtualKey, int32_t modifiers)
 {
-    return frame_ && frame_->Frame().KeyUp(HostKey(character, virtualKey, modifiers));
+    return window_ && window_->Frame()->KeyUp(HostKey(character, virtualKey, modifiers));
 }
 
 bool CVeSTEditor::Redraw()
 {
-    if (!frame_ || !view_) return false;
-    frame_->Frame().Invalidate();
-    return true;
+    if (!window_) return false;
+    return window_->Redraw();
 }

@@ -1,15 +1,15 @@
 #pragma once
-// The editor the host talks to: a child window of 890 by 550 editor units, at the editor's
-// scale (core/editor_frame.h), whose whole surface the effect's drawing section paints.
-// Thread: the host's GUI thread.
+// The editor the host talks to: the core's editor window (890 by 550 editor units at the
+// editor's scale, core/editor_frame.h) in the host's window, its paints and mouse events
+// passed through the table by the one CVeSTView. Thread: the host's GUI thread.
 
 #include <memory>
 
 #include "vst2/audio_effect.h"
+#include "vst2/vest_view.h"
 
 class CVeST;
-class CVeSTView;
-class EditorFrame;
+class EditorWindow;
 namespace gui {
 class Frame;
 }
@@ -21,11 +21,11 @@ public:
 
     // The window's size in pixels at the scale it has, or would open with.
     bool getRect(ERect** rect) override;
-    // Makes the frame and its one view in the host's window (an X11 window id or an HWND).
-    // Answers true also with no usable parent: then nothing is ever painted.
+    // Opens the window in the host's (an X11 window id or an HWND). Answers true also with
+    // no usable parent: then nothing is ever painted.
     bool open(void* parentWindow) override;
     void close() override;
-    // The redraw timer, then the frame's pending window events and paints.
+    // The redraw timer, then the window's pending events and paints.
     void idle() override;
     bool onKeyDown(int32_t character, int32_t virtualKey, int32_t modifiers) override;
     bool onKeyUp(int32_t character, int32_t virtualKey, int32_t modifiers) override;
@@ -33,10 +33,10 @@ public:
     // The host's scale (0: none); kept for the next open, applied at once to an open editor,
     // which then asks the host for its new size.
     void SetHostScale(double scale);
-    // Asks the view to repaint its whole area; false with no view.
+    // Asks the window to repaint its whole area; false while closed.
     bool Redraw();
     gui::Frame* frame() const;
-    CVeSTView* view() const { return view_; }
+    CVeSTView* view() { return window_ ? &view_ : nullptr; }
 
     CVeST* hostObject;
     // The editor's size in its own units.
@@ -47,6 +47,6 @@ private:
     void SetRect(int pixelWidth, int pixelHeight);
 
     double hostScale_ = 0.0;
-    std::unique_ptr<EditorFrame> frame_;
-    CVeSTView* view_ = nullptr;
+    CVeSTView view_;
+    std::unique_ptr<EditorWindow> window_;
 };

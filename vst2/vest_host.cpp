@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "core/plugin.h"
 #include "vst2/vest.h"
 #include "vst2/vest_editor.h"
 
@@ -43,9 +44,10 @@ void CVeST::StoreLatency(int32_t samples) { setInitialDelay(samples); }
 
 void CVeST::BeginEdit(int32_t index) { callHost(audioMasterBeginEdit, index); }
 
-void CVeST::PerformEdit(int32_t index, double normalised)
+void CVeST::PerformEdit(int32_t index, double value)
 {
-    callHost(audioMasterAutomate, index, 0, nullptr, static_cast<float>(normalised));
+    if (!plugin) return;
+    callHost(audioMasterAutomate, index, 0, nullptr, static_cast<float>(plugin->Normalize(index, value)));
 }
 
 void CVeST::EndEdit(int32_t index) { callHost(audioMasterEndEdit, index); }

@@ -1,21 +1,25 @@
 #pragma once
-// The single view of the editor: paints by running the effect's drawing section with the
-// draw context published in the host object, and passes mouse events to the runtime.
+// The editor's view as VST 2.4 sees it: paints and mouse events from the core's editor
+// window, passed on through the table entries (draw, mouseDown, mouseUp, mouseMove, keyDown,
+// keyUp, idle) to the plug-in. The window publishes each paint's draw context in the host
+// object before Draw runs.
 
-#include "gui/view.h"
+#include "core/editor_input.h"
 
 class CVeST;
 
-class CVeSTView : public gui::View {
+class CVeSTView : public EditorInput {
 public:
     CVeSTView(CVeST* host, double width, double height);
 
-    void Draw(gui::DrawContext& context) override;
-    bool OnMouseDown(double x, double y, int buttons) override;
-    bool OnMouseUp(double x, double y, int buttons) override;
-    bool OnMouseMove(double x, double y, int buttons) override;
-    bool OnKeyDown(const gui::Key& key) override;
-    bool OnKeyUp(const gui::Key& key) override;
+    void Draw() override;
+    void MouseDown(double x, double y, int buttons) override;
+    void MouseUp(double x, double y, int buttons) override;
+    void MouseMove(double x, double y, int buttons) override;
+    void Idle() override;
+    // Keys reach the table's key entries, which are empty: the view answers them handled.
+    bool KeyDown(const gui::Key& key) override;
+    bool KeyUp(const gui::Key& key) override;
 
     CVeST* hostObject;
     double left = 0.0;

@@ -1,6 +1,6 @@
 #include "vst3/class_info.h"
 
-#include "effect/effect.h"
+#include "core/plugin.h"
 
 namespace vst3_plugin {
 
@@ -9,9 +9,9 @@ const ClassTexts& EffectClassTexts() noexcept
     static const ClassTexts texts = []() noexcept {
         ClassTexts made;
         try {
-            const TVexlEffect effect;
-            made.name = effect.effectName;
-            made.vendor = effect.vendorString;
+            const Plugin plugin;
+            made.name = plugin.EffectName();
+            made.vendor = plugin.VendorString();
             made.version = TOLVANGER_VERSION;
         } catch (...) {
         }

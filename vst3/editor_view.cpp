@@ -4,8 +4,6 @@
 #include <cstring>
 
 #include "core/editor_frame.h"
-
-#include "effect/effect.h"
 #include "vst3/effect_object.h"
 
 namespace vst3_plugin {
@@ -68,7 +66,7 @@ tresult EditorView::attached(void* parent, FIDString type)
     if (!parent || isPlatformTypeSupported(type) != kResultTrue) return kResultFalse;
     if (editor_) return kResultFalse; // attached twice without removed
     try {
-        editor_ = std::make_unique<EditorWindow>(effect_.Core().Effect(), reinterpret_cast<std::uintptr_t>(parent),
+        editor_ = std::make_unique<EditorWindow>(effect_.Core(), reinterpret_cast<std::uintptr_t>(parent),
                                                  hostScale_);
         editor_->SetResizeRequest([this](int width, int height) {
             ViewRect rect{0, 0, width, height};

@@ -1,14 +1,11 @@
 #include "vst3/effect_object.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
 
-#include "effect/effect.h"
 #include "vst3/editor_view.h"
 #include "vst3/text16.h"
 
@@ -23,12 +20,8 @@ constexpr int32_t kLongestState = 1 << 16;
 
 bool IsStereo(SpeakerArrangement arrangement) { return arrangement == kStereo; }
 
-bool SameText(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
+// More queues than parameters would be a host's fault; those past this many are not read.
+constexpr int32_t kMostQueues = 64;
 
 } // namespace
 
@@ -49,9 +42,6 @@ tresult CreateEffectObject(const char* iid, void** object) noexcept
 EffectObject::EffectObject() : plugin_(std::make_unique<Plugin>(static_cast<HostInterface&>(*this)))
 {
     parameterCount_ = plugin_->ParameterCount();
-    defaults_.reserve(static_cast<size_t>(parameterCount_));
-    for (int32_t i = 0; i < parameterCount_; ++i)
-        defaults_.push_back(plugin_->GetNormalized(i));
 }
 
 EffectObject::~EffectObject()
@@ -68,6 +58,8 @@ tresult EffectObject::queryInterface(const char* iid, void** object)
         *object = static_cast<IComponent*>(this);
     else if (IAudioProcessor::iid == iid)
         *object = static_cast<IAudioProcessor*>(this);
+    else if (IProcessContextRequirements::iid == iid)
+        *object = static_cast<IProcessContextRequirements*>(this);
     else if (IEditController::iid == iid)
         *object = static_cast<IEditController*>(this);
     else
@@ -163,9 +155,6 @@ tresult EffectObject::SetComponentState(IBStream* stream)
             bytes.insert(bytes.end(), block, block + std::min<int32_t>(got, sizeof block));
             if (static_cast<int32_t>(bytes.size()) > kLongestState) return kResultFalse;
         }
-        // Only a whole chunk, of the size this build saves, is ours.
-        const void* own = nullptr;
-        if (static_cast<int32_t>(bytes.size()) != plugin_->GetState(&own)) return kResultFalse;
         if (!plugin_->SetState(bytes.data(), static_cast<int32_t>(bytes.size()))) return kResultFalse;
     } catch (...) {
         return kOutOfMemory;
@@ -215,22 +204,67 @@ tresult EffectObject::setupProcessing(ProcessSetup& setup)
 
 tresult EffectObject::setProcessing(TBool) { return kResultOk; }
 
-// Each queue's last point is the parameter's value for the whole block: changes take effect
-// from the start of the block they arrive in.
-void EffectObject::ApplyParameterChanges(IParameterChanges* changes) noexcept
+// The queues' points in the order of their frames: the block runs up to the next point,
+// the points at that frame are applied, and so on, so a change is heard from its frame on,
+// as in the other formats. Nothing here allocates.
+template <typename Sample>
+void EffectObject::ProcessWithChanges(IParameterChanges* changes, Sample** inputs, Sample** outputs,
+                                      int32_t frames) noexcept
 {
-    if (!changes) return;
-    const int32_t count = changes->getParameterCount();
-    for (int32_t i = 0; i < count; ++i) {
+    struct Cursor {
+        IParamValueQueue* queue;
+        int32_t index;
+        int32_t points;
+        int32_t next;
+    };
+    Cursor cursors[kMostQueues];
+    int32_t queues = 0;
+    const int32_t count = changes ? changes->getParameterCount() : 0;
+    for (int32_t i = 0; i < count && queues < kMostQueues; ++i) {
         IParamValueQueue* queue = changes->getParameterData(i);
-        if (!queue) continue;
-        const ParamID id = queue->getParameterId();
+        if (!queue || !IsParameter(queue->getParameterId())) continue;
         const int32_t points = queue->getPointCount();
-        int32_t offset = 0;
-        ParamValue value = 0.0;
-        if (!IsParameter(id) || points <= 0 || queue->getPoint(points - 1, offset, value) != kResultOk) continue;
-        if (std::isfinite(value)) plugin_->SetNormalized(static_cast<int32_t>(id), std::clamp(value, 0.0, 1.0));
+        if (points > 0) cursors[queues++] = {queue, static_cast<int32_t>(queue->getParameterId()), points, 0};
     }
+    auto run = [&](int32_t from, int32_t to) {
+        if (!inputs || !outputs) {
+            plugin_->Process(static_cast<const Sample* const*>(nullptr), static_cast<Sample* const*>(nullptr), 0);
+            return;
+        }
+        const Sample* in[2] = {inputs[0] + from, inputs[1] + from};
+        Sample* out[2] = {outputs[0] + from, outputs[1] + from};
+        plugin_->Process(in, out, to - from);
+    };
+    // A point's frame, kept within what is left of the block; a point that cannot be read
+    // counts as at the block's end and changes nothing.
+    auto frameOf = [&](const Cursor& c, int32_t from, ParamValue& value) {
+        int32_t offset = 0;
+        if (c.queue->getPoint(c.next, offset, value) != kResultOk) return frames + 1;
+        return std::clamp(offset, from, frames);
+    };
+    int32_t done = 0;
+    bool ranAny = false;
+    for (;;) {
+        int32_t at = frames + 1;
+        ParamValue value = 0.0;
+        for (int32_t q = 0; q < queues; ++q)
+            if (cursors[q].next < cursors[q].points) at = std::min(at, frameOf(cursors[q], done, value));
+        if (at > frames) break;
+        if (at > done) {
+            run(done, at);
+            done = at;
+            ranAny = true;
+        }
+        for (int32_t q = 0; q < queues; ++q) {
+            Cursor& c = cursors[q];
+            while (c.next < c.points && frameOf(c, done, value) <= at) {
+                if (std::isfinite(value)) plugin_->SetNormalized(c.index, std::clamp(value, 0.0, 1.0));
+                ++c.next;
+            }
+        }
+    }
+    // Points past the block's end that could not be read are dropped with their queue.
+    if (done < frames || !ranAny) run(done, frames);
 }
 
 tresult EffectObject::process(ProcessData& data)
@@ -252,20 +286,31 @@ tresult EffectObject::process(ProcessData& data)
         }
         return kNotInitialized;
     }
-    ApplyParameterChanges(data.inputParameterChanges);
     context_ = data.processContext;
-    if (doubles)
-        plugin_->Process(stereo ? in->channelBuffers64 : nullptr, stereo ? out->channelBuffers64 : nullptr,
-                         stereo ? frames : 0);
-    else
-        plugin_->Process(stereo ? in->channelBuffers32 : nullptr, stereo ? out->channelBuffers32 : nullptr,
-                         stereo ? frames : 0);
+    if (doubles) {
+        const bool usable = stereo && in->channelBuffers64 && out->channelBuffers64 && in->channelBuffers64[0] &&
+                            in->channelBuffers64[1] && out->channelBuffers64[0] && out->channelBuffers64[1];
+        ProcessWithChanges(data.inputParameterChanges, usable ? in->channelBuffers64 : nullptr,
+                           usable ? out->channelBuffers64 : nullptr, usable ? frames : 0);
+    } else {
+        const bool usable = stereo && in->channelBuffers32 && out->channelBuffers32 && in->channelBuffers32[0] &&
+                            in->channelBuffers32[1] && out->channelBuffers32[0] && out->channelBuffers32[1];
+        ProcessWithChanges(data.inputParameterChanges, usable ? in->channelBuffers32 : nullptr,
+                           usable ? out->channelBuffers32 : nullptr, usable ? frames : 0);
+    }
     context_ = nullptr;
     if (out) out->silenceFlags = 0;
     return kResultOk;
 }
 
 uint32_t EffectObject::getTailSamples() { return kNoTail; }
+
+// Tempo and signature, the play and record state, the musical position and the bar start:
+// all that the block section asks of the transport.
+uint32_t EffectObject::getProcessContextRequirements()
+{
+    return kNeedTempo | kNeedTimeSignature | kNeedTransportState | kNeedProjectTimeMusic | kNeedBarPositionMusic;
+}
 
 // The component state has been set on this very object already.
 tresult EffectObject::setComponentState(IBStream* stream) { return stream ? kResultOk : kInvalidArgument; }
@@ -276,24 +321,20 @@ tresult EffectObject::SetControllerState(IBStream* stream) { return stream ? kRe
 
 int32_t EffectObject::getParameterCount() { return parameterCount_; }
 
-tresult EffectObject::getParameterInfo(int32_t index, ParameterInfo& info)
+tresult EffectObject::getParameterInfo(int32_t index, vst3::ParameterInfo& info)
 {
-    if (index < 0 || index >= parameterCount_) return kInvalidArgument;
-    try {
-        const SliderDef& slider = plugin_->Effect().sliderDefs[static_cast<size_t>(index)];
-        std::memset(&info, 0, sizeof info);
-        info.id = static_cast<ParamID>(index);
-        CopyText16(info.title, plugin_->ParameterName(index));
-        CopyText16(info.shortTitle, plugin_->ParameterName(index));
-        CopyText16(info.units, plugin_->ParameterLabel(index));
-        // Option sliders and switches have one step less than options; the rest are continuous.
-        info.stepCount = slider.options.empty() ? 0 : static_cast<int32_t>(slider.options.size()) - 1;
-        info.defaultNormalizedValue = defaults_[static_cast<size_t>(index)];
-        info.unitId = 0;
-        info.flags = ParameterInfo::kCanAutomate | (slider.options.empty() ? 0 : ParameterInfo::kIsList);
-    } catch (...) {
-        return kOutOfMemory;
-    }
+    const ::ParameterInfo* parameter = plugin_->Parameter(index);
+    if (!parameter) return kInvalidArgument;
+    std::memset(&info, 0, sizeof info);
+    info.id = static_cast<ParamID>(index);
+    CopyText16(info.title, parameter->name);
+    CopyText16(info.shortTitle, parameter->name);
+    CopyText16(info.units, parameter->unit);
+    // Every parameter moves in steps; hosts place automation on them.
+    info.stepCount = parameter->stepCount;
+    info.defaultNormalizedValue = plugin_->Normalize(index, parameter->defaultValue);
+    info.unitId = 0;
+    info.flags = vst3::ParameterInfo::kCanAutomate | (parameter->options.empty() ? 0 : vst3::ParameterInfo::kIsList);
     return kResultOk;
 }
 
@@ -303,35 +344,22 @@ tresult EffectObject::getParamStringByValue(ParamID id, ParamValue normalized, S
     try {
         // The text the parameter would show once set to `normalized`, quantised as a set is;
         // a value that no set would take shows the one it holds.
-        const SliderDef& slider = plugin_->Effect().sliderDefs[id];
-        const double value = std::isfinite(normalized)
-                                 ? slider.Quantised(slider.minimum + normalized * (slider.maximum - slider.minimum))
-                                 : plugin_->GetValue(static_cast<int32_t>(id));
-        CopyText16(text, 128, plugin_->Effect().ParameterText(static_cast<int32_t>(id), value));
+        const auto index = static_cast<int32_t>(id);
+        const double value = std::isfinite(normalized) ? plugin_->Quantize(index, plugin_->Denormalize(index, normalized))
+                                                       : plugin_->GetValue(index);
+        CopyText16(text, 128, plugin_->ParameterText(index, value));
     } catch (...) {
         return kOutOfMemory;
     }
     return kResultOk;
 }
 
-// An option's text (in any case) or a number in the slider's units, as the display shows it.
 tresult EffectObject::getParamValueByString(ParamID id, char16_t* text, ParamValue& normalized)
 {
     if (!IsParameter(id) || !text) return kInvalidArgument;
     try {
-        const SliderDef& slider = plugin_->Effect().sliderDefs[id];
-        std::string typed = FromText16(text, 128);
-        while (!typed.empty() && std::isspace(static_cast<unsigned char>(typed.back())))
-            typed.pop_back();
-        typed.erase(0, std::min(typed.find_first_not_of(" \t"), typed.size()));
-        for (size_t k = 0; k < slider.options.size(); ++k)
-            if (SameText(typed, slider.options[k])) {
-                normalized = slider.options.size() > 1 ? static_cast<double>(k) / (slider.options.size() - 1) : 0.0;
-                return kResultOk;
-            }
-        char* end = nullptr;
-        const double value = std::strtod(typed.c_str(), &end);
-        if (end == typed.c_str() || !std::isfinite(value)) return kResultFalse;
+        double value = 0.0;
+        if (!plugin_->ParseValue(static_cast<int32_t>(id), FromText16(text, 128), value)) return kResultFalse;
         normalized = plainParamToNormalized(id, value);
     } catch (...) {
         return kOutOfMemory;
@@ -341,16 +369,13 @@ tresult EffectObject::getParamValueByString(ParamID id, char16_t* text, ParamVal
 
 ParamValue EffectObject::normalizedParamToPlain(ParamID id, ParamValue normalized)
 {
-    if (!IsParameter(id)) return 0.0;
-    const SliderDef& slider = plugin_->Effect().sliderDefs[id];
-    return slider.minimum + normalized * (slider.maximum - slider.minimum);
+    return IsParameter(id) ? plugin_->Denormalize(static_cast<int32_t>(id), normalized) : 0.0;
 }
 
 ParamValue EffectObject::plainParamToNormalized(ParamID id, ParamValue plain)
 {
     if (!IsParameter(id) || !std::isfinite(plain)) return 0.0;
-    const SliderDef& slider = plugin_->Effect().sliderDefs[id];
-    return std::clamp((plain - slider.minimum) / (slider.maximum - slider.minimum), 0.0, 1.0);
+    return std::clamp(plugin_->Normalize(static_cast<int32_t>(id), plain), 0.0, 1.0);
 }
 
 ParamValue EffectObject::getParamNormalized(ParamID id)
@@ -424,10 +449,10 @@ void EffectObject::BeginEdit(int32_t index)
     if (handler_ && IsParameter(static_cast<ParamID>(index))) handler_->beginEdit(static_cast<ParamID>(index));
 }
 
-void EffectObject::PerformEdit(int32_t index, double normalised)
+void EffectObject::PerformEdit(int32_t index, double value)
 {
     if (handler_ && IsParameter(static_cast<ParamID>(index)))
-        handler_->performEdit(static_cast<ParamID>(index), normalised);
+        handler_->performEdit(static_cast<ParamID>(index), plugin_->Normalize(index, value));
 }
 
 void EffectObject::EndEdit(int32_t index)
@@ -440,8 +465,8 @@ bool EffectObject::RequestRedraw() { return view_ && view_->Redraw(); }
 bool EffectObject::EditorSize(int32_t& width, int32_t& height)
 {
     if (!view_ || !view_->IsOpen()) return false;
-    width = EditorWindow::kWidth;
-    height = EditorWindow::kHeight;
+    width = Plugin::kEditorWidth;
+    height = Plugin::kEditorHeight;
     return true;
 }
 

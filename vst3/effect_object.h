@@ -44,6 +44,7 @@ protected:
 
 class EffectObject final : public ComponentPart,
                            public vst3::IAudioProcessor,
+                           public vst3::IProcessContextRequirements,
                            public ControllerPart,
                            public HostInterface {
 public:
@@ -81,6 +82,9 @@ public:
     vst3::tresult process(vst3::ProcessData& data) override;
     uint32_t getTailSamples() override;
 
+    // IProcessContextRequirements: what the block section reads of the transport.
+    uint32_t getProcessContextRequirements() override;
+
     // IEditController
     vst3::tresult setComponentState(vst3::IBStream* stream) override;
     vst3::tresult GetControllerState(vst3::IBStream* stream) override;
@@ -105,7 +109,7 @@ public:
     void AnnounceLatency(int32_t samples) override;
     void StoreLatency(int32_t samples) override;
     void BeginEdit(int32_t index) override;
-    void PerformEdit(int32_t index, double normalised) override;
+    void PerformEdit(int32_t index, double value) override;
     void EndEdit(int32_t index) override;
     bool RequestRedraw() override;
     bool EditorSize(int32_t& width, int32_t& height) override;
@@ -122,12 +126,15 @@ public:
 
 private:
     bool IsParameter(vst3::ParamID id) const { return id < static_cast<vst3::ParamID>(parameterCount_); }
-    void ApplyParameterChanges(vst3::IParameterChanges* changes) noexcept;
+    // The block in pieces between the points of the host's parameter queues, each point
+    // applied at its frame.
+    template <typename Sample>
+    void ProcessWithChanges(vst3::IParameterChanges* changes, Sample** inputs, Sample** outputs,
+                            int32_t frames) noexcept;
 
     std::atomic<uint32_t> references_{1};
     std::unique_ptr<Plugin> plugin_;
     int32_t parameterCount_ = 0;
-    std::vector<double> defaults_; // the normalised values of a fresh instance
     vst3::IComponentHandler* handler_ = nullptr;
     EditorView* view_ = nullptr;
 

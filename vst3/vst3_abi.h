@@ -368,6 +368,23 @@ protected:
     ~IAudioProcessor() = default;
 };
 
+// What the processor needs of the process context; the host asks once, before switching on.
+class IProcessContextRequirements : public FUnknown {
+public:
+    static constexpr Uid iid = MakeUid(0x2A654303, 0xEF764E3D, 0x95B5FE83, 0x730EF6D0);
+    enum Flags : uint32_t {
+        kNeedProjectTimeMusic = 1 << 2,
+        kNeedBarPositionMusic = 1 << 3,
+        kNeedTempo = 1 << 6,
+        kNeedTimeSignature = 1 << 7,
+        kNeedTransportState = 1 << 10,
+    };
+    virtual uint32_t getProcessContextRequirements() = 0;
+
+protected:
+    ~IProcessContextRequirements() = default;
+};
+
 // ---- The edit controller ----
 
 struct ParameterInfo {
