@@ -20,8 +20,7 @@ constexpr const char* kWindowApi = CLAP_WINDOW_API_WIN32;
 #else
 constexpr const char* kWindowApi = CLAP_WINDOW_API_X11;
 #endif
-// The editor's redraw rate is 30 a second; the idle runs a little more often.
-constexpr uint32_t kIdleMilliseconds = 25;
+constexpr uint32_t kIdleMilliseconds = Plugin::kEditorIdleMilliseconds;
 
 Instance* MainThreadInstance(const clap_plugin_t* plugin)
 {

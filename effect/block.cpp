@@ -18,14 +18,21 @@ void TVexlEffect::TakeRequests() noexcept
         cleanStartsTaken_ = cleans;
         clean = true;
     }
-    // A new init since the last block: new line slots, and a clean start. Epoch 0 (a reset
-    // and no init since) takes the slots away.
+    // A new init since the last block: new line slots, and cleared splitters and punch
+    // stages (switching on asks for a clean start besides). Epoch 0 (a reset and no init
+    // since) takes the slots away.
     // Pairs with the init section's release: the regions it set aside are seen whole.
     const double epoch = dsp.delayLineEpoch.LoadAcquire();
     if (epoch != epochTaken_) {
         epochTaken_ = epoch;
         MapDelayLines(dsp.lines, epoch, Memory().View(), lineSlots_);
-        clean = clean || epoch != 0.0;
+        if (epoch != 0.0) {
+            for (int l = 0; l < kLaneCount; ++l) {
+                band.inputPoles[l] = 0.0;
+                band.residuePoles[l] = 0.0;
+                band.punchGain[l] = 1.0;
+            }
+        }
     }
     if (clean) StartClean();
     kernel_ = KernelFor(static_cast<SimdPath>(chosenPath_.load(std::memory_order_relaxed)));

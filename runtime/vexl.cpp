@@ -24,6 +24,7 @@ void TVexl::DoReset()
 void TVexl::DoResume()
 {
     DoInit();
+    RequestCleanStart();
     MarkAllSliders();
 }
 

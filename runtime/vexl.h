@@ -14,8 +14,8 @@ public:
     virtual void DoReset();
     virtual void DoClose() {}
     virtual void DoSuspend() {}
-    // Switching on: the init section, and every slider marked, so that the first block runs
-    // the slider section.
+    // Switching on: the init section, a clean start of the audio thread's state, and every
+    // slider marked, so that the first block runs the slider section.
     virtual void DoResume();
     virtual void DoInit() {}
     virtual void DoInitOnce();

@@ -114,40 +114,29 @@ TEST(AudioInit, DelayLinesHoldTheirSamplesInScriptMemory)
     EXPECT_EQ(p.band().linePosition[0], 10.0);
 }
 
-// Switching off and on again is a clean start: the same settings and input give what a new
-// instance gives, bit for bit, with nothing of the run before in the lines, filters,
-// envelopes, punch stages, mono detection, silence hold or meters.
-TEST(AudioInit, RestartSoundsLikeAFreshInstance)
+// A restart at a new rate moves the lines and starts afresh (the sound of a restart against
+// a fresh instance is tested through every format's interface).
+TEST(AudioInit, RestartAtANewRateMovesTheLinesAndClearsTheState)
 {
-    const material::Stereo programme = material::Programme(44100, 30000, 4);
-    auto render = [&](LinkedEffect& p) {
-        std::vector<double> left = programme.left, right = programme.right;
-        p.Process(left, right, 441);
-        return std::make_pair(left, right);
-    };
-    LinkedEffect fresh(44100);
-    fresh.SetSlider(testing_support::slider::kPunch, 1);
-    const auto expected = render(fresh);
-
     LinkedEffect p(44100);
     p.SetSlider(testing_support::slider::kPunch, 1);
-    render(p);
+    const material::Stereo programme = material::Programme(44100, 30000, 4);
+    std::vector<double> left = programme.left, right = programme.right;
+    p.Process(left, right);
     ASSERT_NE(p.band().punchGain[0], 1.0);
-    p.Restart(44100);
-    EXPECT_EQ(render(p), expected);
-    for (int c = 0; c < kChannelCount; ++c)
-        for (int b = 0; b < kBandCount; ++b)
-            EXPECT_EQ(p.dsp().compMeter[c][b], fresh.dsp().compMeter[c][b]);
-    EXPECT_EQ(p.dsp().monoCount, fresh.dsp().monoCount);
-    EXPECT_EQ(p.dsp().sampleCounter, fresh.dsp().sampleCounter);
-
-    // A new rate moves the lines and starts afresh as well.
+    ASSERT_NE(p.dsp().sampleCounter, 0.0);
     p.Restart(96000);
     for (int i = 0; i < kDelayLineCount; ++i) {
         EXPECT_EQ(p.dsp().lines[i].length, 139.0);
         EXPECT_EQ(p.dsp().lines[i].writeBase, i * 96000.0);
     }
-    std::vector<double> left = programme.left, right = programme.right;
+    p.ProcessNothing();
+    EXPECT_EQ(p.band().punchGain[0], 1.0);
+    EXPECT_EQ(p.band().smoothGain[0], 0.0);
+    EXPECT_EQ(p.dsp().sampleCounter, 0.0);
+    EXPECT_EQ(p.dsp().monoCount, 0.0);
+    left = programme.left;
+    right = programme.right;
     p.Process(left, right);
     EXPECT_TRUE(std::isfinite(left.back()));
 }

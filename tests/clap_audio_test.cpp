@@ -10,6 +10,7 @@
 #include "bench/programme_material.h"
 #include "tests/clap_test_library.h"
 #include "tests/plugin_fixture.h"
+#include "tests/restart_material.h"
 
 namespace {
 
@@ -118,6 +119,38 @@ template <typename Sample> void ExpectSameAsVst()
             EXPECT_NE(vst.outL, vst.inL); // the settings did something
         }
     }
+}
+
+// Deactivate and activate is a clean start, and so is the host's reset: the same five
+// seconds rendered again equal a fresh instance's, bit for bit.
+TEST(ClapAudio, RenderRestartRenderEqualsAFreshInstance)
+{
+    auto started = [] {
+        auto clap = testing_support::NewClapInstance();
+        if (!clap || !clap->Start(testing_support::kRestartRate, testing_support::kRestartBlock)) return decltype(clap)();
+        EventList settings;
+        settings.AddValue(testing_support::kRestartInertia, 1.0, 0);
+        settings.AddValue(testing_support::kRestartPunch, 1.0, 0);
+        clap->Flush(&settings);
+        return clap;
+    };
+    auto render = [](ClapInstance& clap) {
+        return testing_support::RenderRestartMaterial(
+            [&](float** in, float** out, int frames) { clap.Process(in, out, static_cast<uint32_t>(frames)); });
+    };
+    auto fresh = started();
+    auto clap = started();
+    ASSERT_TRUE(fresh && clap);
+    const std::vector<float> expected = render(*fresh);
+    ASSERT_EQ(render(*clap), expected);
+    clap->Stop();
+    ASSERT_TRUE(clap->Start(testing_support::kRestartRate, testing_support::kRestartBlock));
+    EXPECT_EQ(render(*clap), expected);
+    {
+        testing_support::AudioScope audio;
+        clap->plugin->reset(clap->plugin);
+    }
+    EXPECT_EQ(render(*clap), expected);
 }
 
 TEST(ClapAudio, EqualsTheVstBuildIn32Bits) { ExpectSameAsVst<float>(); }

@@ -9,6 +9,7 @@
 
 #include "bench/programme_material.h"
 #include "tests/plugin_fixture.h"
+#include "tests/restart_material.h"
 
 using testing_support::NewInstance;
 
@@ -77,6 +78,31 @@ std::vector<double> SoundAfter(hostkit::PluginInstance& p, const material::Stere
     sound.insert(sound.end(), left.begin(), left.end());
     sound.insert(sound.end(), right.begin(), right.end());
     return sound;
+}
+
+// Mains off and on is a clean start: the same five seconds rendered again after it equal a
+// fresh instance's, bit for bit, with nothing of the first run in lines, filters or envelopes.
+TEST(Lifecycle, RenderRestartRenderEqualsAFreshInstance)
+{
+    using testing_support::kRestartInertia, testing_support::kRestartPunch;
+    auto started = [] {
+        auto p = testing_support::StartedInstance(static_cast<float>(testing_support::kRestartRate),
+                                                  testing_support::kRestartBlock);
+        p->SetParameter(kRestartInertia, 1.0f);
+        p->SetParameter(kRestartPunch, 1.0f);
+        return p;
+    };
+    auto render = [](hostkit::PluginInstance& p) {
+        return testing_support::RenderRestartMaterial(
+            [&](float** in, float** out, int frames) { p.Process(in, out, frames); });
+    };
+    auto fresh = started();
+    const std::vector<float> expected = render(*fresh);
+    auto p = started();
+    ASSERT_EQ(render(*p), expected);
+    p->Dispatch(effMainsChanged, 0, 0);
+    p->Dispatch(effMainsChanged, 0, 1);
+    EXPECT_EQ(render(*p), expected);
 }
 
 TEST(Lifecycle, HostLikeOrdersOfOpenMainsAndClose)

@@ -22,6 +22,7 @@
 #include "bench/programme_material.h"
 #include "tests/lv2_host.h"
 #include "tests/plugin_fixture.h"
+#include "tests/restart_material.h"
 
 namespace {
 
@@ -302,6 +303,28 @@ TEST(Lv2Plugin, ProcessesLikeTheVstBuildSampleForSample)
 }
 
 // Hosts read the latency port once activation returns, before any run.
+// Deactivate and activate is a clean start: the same five seconds rendered again equal a
+// fresh instance's, bit for bit.
+TEST(Lv2Plugin, RenderRestartRenderEqualsAFreshInstance)
+{
+    auto render = [](Lv2Instance& lv2) {
+        // Inertia and Punch at 1, in their own units.
+        lv2.controls[testing_support::kRestartInertia] = 1.0f;
+        lv2.controls[testing_support::kRestartPunch] = 1.0f;
+        return testing_support::RenderRestartMaterial([&](float** in, float** out, int frames) {
+            lv2.Run(in[0], in[1], out[0], out[1], static_cast<uint32_t>(frames));
+        });
+    };
+    Lv2Instance fresh(testing_support::kRestartRate, nullptr);
+    Lv2Instance lv2(testing_support::kRestartRate, nullptr);
+    ASSERT_TRUE(fresh && lv2);
+    const std::vector<float> expected = render(fresh);
+    ASSERT_EQ(render(lv2), expected);
+    lilv_instance_deactivate(lv2.get());
+    lilv_instance_activate(lv2.get());
+    EXPECT_EQ(render(lv2), expected);
+}
+
 TEST(Lv2Plugin, LatencyIsThereWhenActivationReturns)
 {
     for (auto [rate, delay] : {std::pair{44100.0, 128.0f}, std::pair{48000.0, 138.0f}, std::pair{96000.0, 278.0f}}) {

@@ -15,6 +15,7 @@
 #include "bench/programme_material.h"
 #include "effect/parameter_table.h"
 #include "tests/plugin_fixture.h"
+#include "tests/restart_material.h"
 #include "tests/vst3_host.h"
 
 #ifdef TOLVANGER_VST3_LIBRARY
@@ -269,6 +270,34 @@ TEST(Vst3Audio, EqualsTheVstBuildSampleForSampleInBothSizes)
         ExpectSameAudio<float>(block);
         ExpectSameAudio<double>(block);
     }
+}
+
+// setActive(false) and (true) is a clean start: the same five seconds rendered again equal
+// a fresh instance's, bit for bit.
+TEST(Vst3Audio, RenderRestartRenderEqualsAFreshInstance)
+{
+    auto started = [] {
+        auto effect = StartedEffect(testing_support::kRestartRate, testing_support::kRestartBlock);
+        if (effect) {
+            effect->controller->setParamNormalized(testing_support::kRestartInertia, 1.0);
+            effect->controller->setParamNormalized(testing_support::kRestartPunch, 1.0);
+        }
+        return effect;
+    };
+    auto render = [](Effect& effect) {
+        return testing_support::RenderRestartMaterial(
+            [&](float** in, float** out, int frames) { effect.Process<float>(in, out, frames); });
+    };
+    auto fresh = started();
+    auto effect = started();
+    ASSERT_TRUE(fresh && effect);
+    const std::vector<float> expected = render(*fresh);
+    ASSERT_EQ(render(*effect), expected);
+    effect->processor->setProcessing(false);
+    ASSERT_EQ(effect->component->setActive(false), kResultOk);
+    ASSERT_EQ(effect->component->setActive(true), kResultOk);
+    effect->processor->setProcessing(true);
+    EXPECT_EQ(render(*effect), expected);
 }
 
 TEST(Vst3Audio, ReportsTheLatencyAndTellsTheHostOfAChange)

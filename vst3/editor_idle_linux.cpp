@@ -1,13 +1,13 @@
 // On Linux a VST 3 editor runs on the host's run loop, which the host offers through the
 // view's frame: a timer for the redraw clock, and the X connection's descriptor for events.
 
+#include "core/plugin.h"
 #include "vst3/editor_view.h"
 
 namespace vst3_plugin {
 
 namespace {
-// 40 idles a second, above the editor's own redraw rate.
-constexpr uint64_t kIdleMilliseconds = 25;
+constexpr uint64_t kIdleMilliseconds = Plugin::kEditorIdleMilliseconds;
 } // namespace
 
 bool EditorView::StartIdling()

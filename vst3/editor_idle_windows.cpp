@@ -3,13 +3,14 @@
 
 #include <windows.h>
 
+#include "core/plugin.h"
 #include "vst3/editor_view.h"
 
 namespace vst3_plugin {
 
 namespace {
 
-constexpr UINT kIdleMilliseconds = 25;
+constexpr UINT kIdleMilliseconds = Plugin::kEditorIdleMilliseconds;
 
 // The timer's id is the view itself.
 void CALLBACK IdleTimer(HWND, UINT, UINT_PTR id, DWORD) { reinterpret_cast<EditorView*>(id)->onTimer(); }
