@@ -9,6 +9,7 @@
 #include <X11/extensions/XTest.h>
 #endif
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <string>
@@ -146,6 +147,39 @@ TEST_F(EditorDrag, ASwitchClickIsOneWholeGestureAndHostChangesAreNotEchoed)
     EXPECT_EQ(EditCalls(kPunchIndex, &automated), "BAE");
     EXPECT_EQ(automated, std::vector<float>{1.0f});
     EXPECT_EQ(instance->GetParameter(kPunchIndex), 1.0f);
+}
+
+// Host automation arrives on another thread while the open editor paints 30 times a
+// second: the editor only reads parameters, so every value the host wrote is still there
+// after the paints that followed it (each parameter is checked before its next write, some
+// 90 ms and several paints later).
+TEST_F(EditorDrag, HostAutomationWhileTheEditorPaintsIsNeverReverted)
+{
+    ASSERT_EQ(instance->Dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(parent)), 1);
+    PointerTo(300, 290);
+    IdleFor(100);
+    constexpr int kWrites = 1000;
+    const int32_t count = instance->effect()->numParams;
+    std::vector<float> written(static_cast<size_t>(count), -1.0f);
+    std::atomic<int> reverted{0}, done{0};
+    std::thread host([&] {
+        for (int k = 0; k < kWrites; ++k) {
+            const int32_t index = k % count;
+            if (written[index] >= 0.0f && instance->GetParameter(index) != written[index]) ++reverted;
+            instance->SetParameter(index, static_cast<float>((k * 37 % 101) / 100.0));
+            written[index] = instance->GetParameter(index);
+            std::this_thread::sleep_for(std::chrono::milliseconds(3));
+        }
+        done = 1;
+    });
+    while (!done.load())
+        IdleFor(20);
+    host.join();
+    IdleFor(100);
+    EXPECT_EQ(reverted.load(), 0);
+    for (int32_t index = 0; index < count; ++index)
+        EXPECT_EQ(instance->GetParameter(index), written[index]) << instance->ParameterName(index);
+    EXPECT_EQ(EditCalls(kLoGainIndex), "") << "nothing is echoed back";
 }
 
 #endif

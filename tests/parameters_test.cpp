@@ -10,6 +10,7 @@
 #include "effect/effect.h"
 #include "tests/counting_effect.h"
 #include "tests/plugin_fixture.h"
+#include "tests/torn_settings.h"
 
 using testing_support::CountingInstance;
 using testing_support::NewInstance;
@@ -148,6 +149,33 @@ TEST(Parameters, ValuesInSliderUnitsAreQuantisedAndStoredOncePerChange)
     p.Block();
     EXPECT_EQ(p.effect->sliderValues[1], 55.0);
     EXPECT_EQ(p.effect->sliderRuns, settled + 2);
+}
+
+// Inertia moved flat out from a second thread while 64-frame blocks run, with the
+// compressors and shapers off (so it cannot change the level) and LO Gain at +20 dB that
+// must not be heard: the band-gain section off, or the LO band bypassed. No block may be
+// louder than the steady level by more than 0.1 dB.
+TEST(Parameters, MovesOnAnotherThreadNeverLetABlockHearAHalfDerivedSetting)
+{
+    constexpr float kRate = 48000.0f;
+    constexpr int32_t kCompressor = 4, kTransient = 9, kLoGain = 10, kEq = 14, kLoBypass = 19, kInertia = 23;
+    for (const bool bypassInsteadOfEqOff : {false, true}) {
+        SCOPED_TRACE(bypassInsteadOfEqOff ? "LO bypassed" : "band gains off");
+        auto loudest = [&](bool moving) {
+            auto p = testing_support::StartedInstance(kRate, testing_support::kTornBlock);
+            p->SetParameter(kCompressor, 0.0f);
+            p->SetParameter(kTransient, 0.0f);
+            p->SetParameter(kLoGain, 1.0f);
+            p->SetParameter(bypassInsteadOfEqOff ? kLoBypass : kEq, bypassInsteadOfEqOff ? 1.0f : 0.0f);
+            return testing_support::LoudestBlock(
+                kRate, [&](float** io, int frames) { p->Process(io, io, frames); },
+                [&](long n) { p->SetParameter(kInertia, n % 2 ? 1.0f : 0.0f); }, moving);
+        };
+        const double steady = loudest(false);
+        ASSERT_GT(steady, 0.05);
+        ASSERT_LT(steady, 0.15) << "LO Gain is not heard";
+        EXPECT_LE(loudest(true), steady * std::pow(10.0, 0.1 / 20));
+    }
 }
 
 TEST(Parameters, HostileIndexesAndValuesChangeNothing)

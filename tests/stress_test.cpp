@@ -1,6 +1,8 @@
-// Three host threads on one instance at once, as a DAW drives it: the audio thread
-// processes without pause, the parameter thread automates, saves and restores, the
-// editor thread paints and plays with the mouse. Run under ThreadSanitizer in CI.
+// Four host threads on one instance at once, as a DAW drives it: the audio thread
+// processes without pause, an automation thread sets parameters flat out, the parameter
+// thread sets, saves and restores states and switches the instance off and on, the editor
+// thread paints and drags controls. Run under ThreadSanitizer in CI: no race, and at the
+// end the last state written is what the host reads back and what the audio thread took.
 
 #include <gtest/gtest.h>
 
@@ -70,6 +72,14 @@ TEST(Stress, AudioParameterAndEditorThreadsAtOnce)
         }
     });
 
+    std::thread automation([&] {
+        std::mt19937 random(4);
+        std::uniform_int_distribution<int> index(0, 29);
+        std::uniform_real_distribution<float> value(0.0f, 1.0f);
+        while (!stopOthers.load())
+            p.aeffect->setParameter(p.aeffect, index(random), value(random));
+    });
+
     std::vector<unsigned char> lastChunk;
     std::thread parameters([&] {
         std::mt19937 random(2);
@@ -105,7 +115,13 @@ TEST(Stress, AudioParameterAndEditorThreadsAtOnce)
         const int buttons[] = {0, 0, 1, 1, 1, 0, 1 | 32, 1 | 64};
         for (long n = 0; !stopOthers.load(); ++n) {
             const int b = buttons[n % 8];
-            if (n % 3 == 0)
+            if (n % 40 < 12) {
+                // A drag along LO Gain's track: hover, press, move, release.
+                const double along = 120 + 25 * (n % 40);
+                if (n % 40 == 0) view.MouseMove(along, 286, 0);
+                else if (n % 40 == 11) view.MouseUp(along, 286, 0);
+                else view.MouseDown(along, 286, 1);
+            } else if (n % 3 == 0)
                 view.MouseDown(x(random), y(random), b);
             else if (n % 3 == 1)
                 view.MouseMove(x(random), y(random), b);
@@ -123,6 +139,7 @@ TEST(Stress, AudioParameterAndEditorThreadsAtOnce)
     std::this_thread::sleep_for(std::chrono::duration<double>(StressSeconds()));
     stopOthers = true;
     editor.join();
+    automation.join();
     parameters.join();
     // The last restore, while audio still runs, decides the final settings.
     ASSERT_EQ(lastChunk.size(), 260u);
@@ -142,6 +159,8 @@ TEST(Stress, AudioParameterAndEditorThreadsAtOnce)
         const float expected =
             static_cast<float>((static_cast<double>(values[d.number]) - d.minimum) / (d.maximum - d.minimum));
         EXPECT_FLOAT_EQ(p.aeffect->getParameter(p.aeffect, i), expected) << i;
+        // The audio thread took the whole state: the slider section's copy is the last load.
+        EXPECT_EQ(p.effect->sliderValue[d.number], static_cast<double>(values[d.number])) << i;
     }
 }
 

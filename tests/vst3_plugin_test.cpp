@@ -16,6 +16,7 @@
 #include "effect/parameter_table.h"
 #include "tests/plugin_fixture.h"
 #include "tests/restart_material.h"
+#include "tests/torn_settings.h"
 #include "tests/vst3_host.h"
 
 #ifdef TOLVANGER_VST3_LIBRARY
@@ -298,6 +299,30 @@ TEST(Vst3Audio, RenderRestartRenderEqualsAFreshInstance)
     ASSERT_EQ(effect->component->setActive(true), kResultOk);
     effect->processor->setProcessing(true);
     EXPECT_EQ(render(*effect), expected);
+}
+
+// The controller moves Inertia flat out on the host's GUI thread while 64-frame blocks run,
+// with LO Gain at +20 dB bypassed: no block hears a half-derived setting.
+TEST(Vst3Audio, ControllerMovesOnAnotherThreadNeverLetABlockHearAHalfDerivedSetting)
+{
+    constexpr double kRate = 48000.0;
+    auto loudest = [&](bool moving) {
+        auto effect = StartedEffect(kRate, testing_support::kTornBlock);
+        if (!effect) return -1.0;
+        ParameterChanges settings;
+        for (const auto& [id, value] : {std::pair<ParamID, double>{4, 0.0}, {9, 0.0}, {10, 1.0}, {19, 1.0}})
+            settings.Add(id, 0, value);
+        float silence[2][1] = {};
+        float* none[2] = {silence[0], silence[1]};
+        effect->Process<float>(none, none, 1, &settings);
+        return testing_support::LoudestBlock(
+            kRate, [&](float** io, int frames) { effect->Process<float>(io, io, frames); },
+            [&](long n) { effect->controller->setParamNormalized(23, n % 2 ? 1.0 : 0.0); }, moving);
+    };
+    const double steady = loudest(false);
+    ASSERT_GT(steady, 0.05);
+    ASSERT_LT(steady, 0.15) << "LO Gain is not heard";
+    EXPECT_LE(loudest(true), steady * std::pow(10.0, 0.1 / 20));
 }
 
 TEST(Vst3Audio, ReportsTheLatencyAndTellsTheHostOfAChange)
