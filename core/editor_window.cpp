@@ -1,5 +1,6 @@
 #include "core/editor_window.h"
 
+#include "core/editor_gestures.h"
 #include "core/editor_input.h"
 #include "core/plugin.h"
 #include "gui/frame.h"
@@ -21,20 +22,26 @@ private:
     Plugin& plugin_;
 };
 
-// The editor's one view: a paint publishes its context and runs the drawing section, the
-// mouse goes to the input.
+// The editor's one view: a paint publishes its context, runs the drawing section and draws
+// the gestures' field and tooltip over it; the mouse and keys go to the gestures first and,
+// when none takes them, to the input.
 class EditorView : public gui::View {
 public:
-    EditorView(Plugin& plugin, EditorInput& input) : plugin_(plugin), input_(input) {}
+    EditorView(Plugin& plugin, EditorInput& input, EditorGestures& gestures)
+        : plugin_(plugin), input_(input), gestures_(gestures)
+    {
+    }
 
     void Draw(gui::DrawContext& context) override
     {
         PaintScope scope(plugin_, context);
-        if (scope.Active()) input_.Draw();
+        if (!scope.Active()) return;
+        input_.Draw();
+        gestures_.Draw(context);
     }
     bool OnMouseDown(double x, double y, int buttons) override
     {
-        input_.MouseDown(x, y, buttons);
+        if (!gestures_.MouseDown(x, y, buttons)) input_.MouseDown(x, y, buttons);
         return true;
     }
     bool OnMouseUp(double x, double y, int buttons) override
@@ -44,30 +51,47 @@ public:
     }
     bool OnMouseMove(double x, double y, int buttons) override
     {
+        gestures_.MouseMove(x, y);
         input_.MouseMove(x, y, buttons);
         return true;
     }
-    bool OnKeyDown(const gui::Key& key) override { return input_.KeyDown(key); }
-    bool OnKeyUp(const gui::Key& key) override { return input_.KeyUp(key); }
+    bool OnWheel(double x, double y, double distance, int buttons) override
+    {
+        return gestures_.Wheel(x, y, distance, buttons);
+    }
+    bool OnKeyDown(const gui::Key& key) override { return gestures_.KeyDown(key) || input_.KeyDown(key); }
+    bool OnKeyUp(const gui::Key& key) override { return gestures_.FieldOpen() || input_.KeyUp(key); }
 
 private:
     Plugin& plugin_;
     EditorInput& input_;
+    EditorGestures& gestures_;
 };
 
 } // namespace
 
 EditorWindow::EditorWindow(Plugin& plugin, std::uintptr_t parent, double hostScale, EditorInput* input)
     : ownInput_(input ? nullptr : std::make_unique<PluginInput>(plugin)), input_(input ? input : ownInput_.get()),
-      frame_(std::make_unique<EditorFrame>(parent, std::make_unique<EditorView>(plugin, *input_), hostScale))
+      gestures_(std::make_unique<EditorGestures>(plugin)),
+      frame_(std::make_unique<EditorFrame>(parent, std::make_unique<EditorView>(plugin, *input_, *gestures_),
+                                           hostScale))
 {
+    gui::Frame& frame = frame_->Frame();
+    gestures_->SetWindowCalls([&frame] { frame.Invalidate(); },
+                              [&frame](bool take) { take ? frame.TakeKeyboardFocus() : frame.ReturnKeyboardFocus(); });
 }
 
-EditorWindow::~EditorWindow() = default;
+// The frame goes first: its view refers to the gestures.
+EditorWindow::~EditorWindow()
+{
+    gestures_->SetWindowCalls({}, {});
+    frame_.reset();
+}
 
 void EditorWindow::Idle()
 {
     input_->Idle();
+    gestures_->Idle();
     frame_->Idle();
 }
 

@@ -13,6 +13,7 @@
 
 #include "core/editor_frame.h"
 
+class EditorGestures;
 class EditorInput;
 class Plugin;
 namespace gui {
@@ -34,8 +35,8 @@ public:
     EditorWindow(const EditorWindow&) = delete;
     EditorWindow& operator=(const EditorWindow&) = delete;
 
-    // The redraw timer, then the window's pending events and paints, and a scale the user
-    // chose meanwhile. Call it often (30 times a second or more): from the host's idle, a
+    // The redraw timer and the gestures' timers, then the window's pending events and paints,
+    // and a scale the user chose meanwhile. Call it often (30 times a second or more): from the host's idle, a
     // timer or the host's run loop.
     void Idle();
     // The host's scale (0: none); a new one resizes the window and asks for the new size.
@@ -57,8 +58,12 @@ public:
     int Height() const;
     gui::Frame* Frame() const;
 
+    // The gestures over the drawing section's own (core/editor_gestures.h).
+    EditorGestures& Gestures() const { return *gestures_; }
+
 private:
     std::unique_ptr<EditorInput> ownInput_;
     EditorInput* input_;
+    std::unique_ptr<EditorGestures> gestures_;
     std::unique_ptr<EditorFrame> frame_;
 };

@@ -262,3 +262,32 @@ void Plugin::MouseMove(double x, double y)
 void Plugin::IdleSection() { effect_->DoIdle(); }
 
 void Plugin::PrepareEditorOnly() { effect_->InitEditor(); }
+
+void Plugin::EditValue(int32_t index, double value)
+{
+    BeginGesture(index);
+    EditInGesture(index, value);
+    EndGesture(index);
+}
+
+void Plugin::BeginGesture(int32_t index)
+{
+    if (effect_->IsParameter(index) && host_) host_->BeginEdit(index);
+}
+
+void Plugin::EditInGesture(int32_t index, double value)
+{
+    if (!effect_->IsParameter(index) || !std::isfinite(value)) return;
+    effect_->StoreSlider(effect_->sliderDefs[static_cast<size_t>(index)].number, value);
+    if (host_) host_->PerformEdit(index, value);
+}
+
+void Plugin::EndGesture(int32_t index)
+{
+    if (effect_->IsParameter(index) && host_) host_->EndEdit(index);
+}
+
+bool Plugin::ParameterShown(int32_t index) const noexcept
+{
+    return effect_->IsParameter(index) && !effect_->SliderHidden(effect_->sliderDefs[static_cast<size_t>(index)].number);
+}

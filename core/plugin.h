@@ -149,6 +149,16 @@ public:
     // For an editor that only shows values the host sends (no processing, no meters): the
     // editor's constants without the rest of the init section.
     void PrepareEditorOnly();
+    // The editor's own edits of parameter `index`, in its own units: stored as any change is
+    // (unquantised: the editor's values are on the step already) and told to the host as a
+    // gesture. EditValue is a whole gesture; a gesture over several values (a burst of wheel
+    // steps) is BeginGesture, EditInGesture once or more, EndGesture. The editor thread.
+    void EditValue(int32_t index, double value);
+    void BeginGesture(int32_t index);
+    void EditInGesture(int32_t index, double value);
+    void EndGesture(int32_t index);
+    // False while the editor hides the parameter's control (the balance, with mono input).
+    bool ParameterShown(int32_t index) const noexcept;
 
     // The runtime object under the instance, for tests and tools that look inside.
     TVexl& Runtime() noexcept { return *effect_; }

@@ -33,6 +33,8 @@ public:
     // the settings of a processor running elsewhere, with no delay lines of its own.
     void InitEditor() override;
     int32_t LatencySamples() const noexcept override;
+    // The balance slider hides while the input is mono.
+    bool SliderHidden(int32_t number) const noexcept override;
 
     // Turns the slider values the audio thread took (`sliderValue`) into the band path's
     // settings. The slider section runs it, on the audio thread.

@@ -23,6 +23,11 @@ constexpr int kMeterPatience = 10;
 
 } // namespace
 
+bool TVexlEffect::SliderHidden(int32_t number) const noexcept
+{
+    return number == kBalanceSlider && IsOn(dsp.monoInput);
+}
+
 void TVexlEffect::TakeMetersForEditor() noexcept
 {
     const bool answered = meters_.answered.load(std::memory_order_acquire) == meterAsked_;

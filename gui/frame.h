@@ -38,6 +38,10 @@ public:
     // Offers a key the host passed to its editor to the view; answers whether it was handled.
     bool KeyDown(const Key& key);
     bool KeyUp(const Key& key);
+    // The keyboard focus for the window while the view needs typed keys (a text field is
+    // open), for hosts that never give it on a click; returned to where it was.
+    void TakeKeyboardFocus();
+    void ReturnKeyboardFocus();
 
     // Gives the window the size of the new scale and repaints it at once.
     void SetScale(double scale);

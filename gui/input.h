@@ -15,6 +15,9 @@ inline constexpr int kShift = 1 << 5;
 inline constexpr int kControl = 1 << 6;
 inline constexpr int kAlt = 1 << 7;
 
+// The keys that edit a line of text, named alike whichever window system or host sent them.
+enum class KeyName { kNone, kEnter, kEscape, kBackspace, kDelete, kLeft, kRight, kHome, kEnd, kTab };
+
 // A key press or release. Keys come either from the host (which passes its own codes
 // through the editor) or from the window when it has the keyboard focus.
 struct Key {
@@ -22,6 +25,13 @@ struct Key {
     std::uint32_t keysym = 0;    // X keysym for keys from an X11 window, 0 otherwise
     int virtualKey = 0;          // the host's own virtual-key code, passed through; 0 from the window
     int modifiers = 0;           // kShift, kControl, kAlt
+    KeyName name = KeyName::kNone;
+    // The event types `character` as text (a key press, or a typed character on Windows);
+    // false for a press whose character is only its key's label.
+    bool text = false;
 };
+
+// Two presses of a button closer in time than this make a double click, on this system.
+int DoubleClickMilliseconds();
 
 } // namespace gui

@@ -33,6 +33,8 @@ public:
     virtual void RequestCleanStart() noexcept {}
     // The delay the effect reports, in samples (0 before the init section ran).
     virtual int32_t LatencySamples() const noexcept { return 0; }
+    // True while the drawing section hides slider `number`'s control.
+    virtual bool SliderHidden(int32_t /*number*/) const noexcept { return false; }
 
     // The audio thread, at the start of each processing call: the slider section runs when
     // some slider changed since the last call (runtime/sliders.h).

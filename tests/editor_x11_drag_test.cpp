@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
+#include <X11/keysym.h>
 #ifdef TOLVANGER_HAVE_XTST
 #include <X11/extensions/XTest.h>
 #endif
@@ -180,6 +181,135 @@ TEST_F(EditorDrag, HostAutomationWhileTheEditorPaintsIsNeverReverted)
     for (int32_t index = 0; index < count; ++index)
         EXPECT_EQ(instance->GetParameter(index), written[index]) << instance->ParameterName(index);
     EXPECT_EQ(EditCalls(kLoGainIndex), "") << "nothing is echoed back";
+}
+
+TEST_F(EditorDrag, DoubleClickOrControlClickResetsAControlInOneGesture)
+{
+    ASSERT_EQ(instance->Dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(parent)), 1);
+    IdleFor(150);
+    instance->SetParameter(kLoGainIndex, 0.8f); // +12 dB: the knob at 111 + 272 * 0.8
+    IdleFor(100);
+    instance->ClearCalls();
+    // A Control click on the knob: the default, as one begin, automate, end.
+    const unsigned control = XKeysymToKeycode(display, XK_Control_L);
+    PointerTo(345, 286);
+    IdleFor(100);
+    XTestFakeKeyEvent(display, control, True, 0);
+    IdleFor(40);
+    XTestFakeButtonEvent(display, 1, True, 0);
+    IdleFor(60);
+    XTestFakeButtonEvent(display, 1, False, 0);
+    IdleFor(40);
+    XTestFakeKeyEvent(display, control, False, 0);
+    IdleFor(100);
+    std::vector<float> automated;
+    EXPECT_EQ(EditCalls(kLoGainIndex, &automated), "BAE");
+    EXPECT_EQ(automated, std::vector<float>{0.5f});
+    EXPECT_EQ(instance->ParameterDisplay(kLoGainIndex), "0.00");
+
+    // A double click: the first click is a click (it moves the knob to the pointer), the
+    // second resets, as a gesture of its own that ends at the default.
+    instance->SetParameter(kLoGainIndex, 0.8f);
+    IdleFor(100);
+    instance->ClearCalls();
+    for (int press = 0; press < 2; ++press) {
+        XTestFakeButtonEvent(display, 1, True, 0);
+        IdleFor(50);
+        XTestFakeButtonEvent(display, 1, False, 0);
+        IdleFor(50);
+    }
+    IdleFor(100);
+    automated.clear();
+    const std::string calls = EditCalls(kLoGainIndex, &automated);
+    ASSERT_GE(calls.size(), 3u);
+    EXPECT_EQ(calls.substr(calls.size() - 3), "BAE") << calls;
+    EXPECT_EQ(automated.back(), 0.5f);
+    EXPECT_EQ(instance->ParameterDisplay(kLoGainIndex), "0.00");
+
+    // Switches too: Punch on, Control click, off again (its default).
+    constexpr int kPunchIndex = ParameterIndex(Param::Punch);
+    instance->SetParameter(kPunchIndex, 1.0f);
+    const ControlPlace& punch = kControls[25];
+    PointerTo(static_cast<int>(punch.x + punch.width / 2), static_cast<int>(punch.y + punch.height / 2));
+    IdleFor(100);
+    instance->ClearCalls();
+    XTestFakeKeyEvent(display, control, True, 0);
+    IdleFor(40);
+    XTestFakeButtonEvent(display, 1, True, 0);
+    IdleFor(60);
+    XTestFakeButtonEvent(display, 1, False, 0);
+    XTestFakeKeyEvent(display, control, False, 0);
+    IdleFor(100);
+    EXPECT_EQ(EditCalls(kPunchIndex), "BAE");
+    EXPECT_EQ(instance->GetParameter(kPunchIndex), 0.0f);
+}
+
+TEST_F(EditorDrag, TheWheelStepsASliderInOneGesturePerBurst)
+{
+    ASSERT_EQ(instance->Dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(parent)), 1);
+    PointerTo(200, 286);
+    IdleFor(150);
+    instance->ClearCalls();
+    for (int notch = 0; notch < 3; ++notch) {
+        XTestFakeButtonEvent(display, 4, True, 0);
+        XTestFakeButtonEvent(display, 4, False, 0);
+        IdleFor(30);
+    }
+    IdleFor(600);
+    EXPECT_EQ(instance->ParameterDisplay(kLoGainIndex), "0.30");
+    EXPECT_EQ(EditCalls(kLoGainIndex), "BAAAE");
+    // Shift: a quarter step a notch, four notches down for one step.
+    const unsigned shift = XKeysymToKeycode(display, XK_Shift_L);
+    XTestFakeKeyEvent(display, shift, True, 0);
+    for (int notch = 0; notch < 4; ++notch) {
+        XTestFakeButtonEvent(display, 5, True, 0);
+        XTestFakeButtonEvent(display, 5, False, 0);
+        IdleFor(30);
+    }
+    XTestFakeKeyEvent(display, shift, False, 0);
+    IdleFor(600);
+    EXPECT_EQ(instance->ParameterDisplay(kLoGainIndex), "0.20");
+}
+
+TEST_F(EditorDrag, AValueTypedIntoTheFieldIsTakenOnEnterOnly)
+{
+    ASSERT_EQ(instance->Dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(parent)), 1);
+    IdleFor(150);
+    auto type = [this](const char* text, KeySym last) {
+        // LO Gain's value text, right of its track.
+        PointerTo(430, 286);
+        IdleFor(100);
+        XTestFakeButtonEvent(display, 1, True, 0);
+        IdleFor(40);
+        XTestFakeButtonEvent(display, 1, False, 0);
+        IdleFor(100);
+        for (const char* c = text; *c; ++c) {
+            const KeySym keysym = *c == '-' ? XK_minus : *c == '.' ? XK_period : static_cast<KeySym>(*c);
+            const unsigned code = XKeysymToKeycode(display, keysym);
+            XTestFakeKeyEvent(display, code, True, 0);
+            XTestFakeKeyEvent(display, code, False, 0);
+            IdleFor(20);
+        }
+        const unsigned code = XKeysymToKeycode(display, last);
+        XTestFakeKeyEvent(display, code, True, 0);
+        XTestFakeKeyEvent(display, code, False, 0);
+        IdleFor(100);
+    };
+    instance->ClearCalls();
+    type("-3.5", XK_Return);
+    EXPECT_EQ(instance->ParameterDisplay(kLoGainIndex), "-3.50");
+    std::vector<float> automated;
+    EXPECT_EQ(EditCalls(kLoGainIndex, &automated), "BAE");
+    EXPECT_EQ(automated, std::vector<float>{(20.0f - 3.5f) / 40.0f});
+
+    instance->ClearCalls();
+    type("7", XK_Escape);
+    EXPECT_EQ(instance->ParameterDisplay(kLoGainIndex), "-3.50") << "Escape leaves it";
+    type("loud", XK_Return);
+    EXPECT_EQ(instance->ParameterDisplay(kLoGainIndex), "-3.50") << "text that is no value leaves it";
+    type("99", XK_Return);
+    EXPECT_EQ(instance->ParameterDisplay(kLoGainIndex), "20.00") << "clamped into the range";
+    EXPECT_EQ(EditCalls(kLoGainIndex), "BAE");
 }
 
 #endif

@@ -12,26 +12,11 @@
 #include "bench/programme_material.h"
 #include "core/plugin.h"
 #include "effect/parameter_table.h"
-#include "runtime/host_interface.h"
+#include "tests/quiet_host.h"
 
 namespace {
 
-// A host that answers the set-up and records nothing.
-class QuietHost : public HostInterface {
-public:
-    double SampleRate() override { return 48000.0; }
-    double BlockSize() override { return 512.0; }
-    int32_t InputCount() override { return 2; }
-    int32_t OutputCount() override { return 2; }
-    HostTransport Transport() override { return {}; }
-    void AnnounceLatency(int32_t) override {}
-    void StoreLatency(int32_t) override {}
-    void BeginEdit(int32_t) override {}
-    void PerformEdit(int32_t, double) override {}
-    void EndEdit(int32_t) override {}
-    bool RequestRedraw() override { return false; }
-    bool EditorSize(int32_t&, int32_t&) override { return false; }
-};
+using testing_support::QuietHost;
 
 struct Running {
     QuietHost host;

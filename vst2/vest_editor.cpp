@@ -68,12 +68,43 @@ void CVeSTEditor::SetHostScale(double scale)
 gui::Frame* CVeSTEditor::frame() const { return window_ ? window_->Frame() : nullptr; }
 
 namespace {
+// The VST 2.4 virtual keys that edit a line of text (a host passes a character, or one of
+// these with no character).
+gui::KeyName NameOf(int32_t virtualKey)
+{
+    switch (virtualKey) {
+    case 1:
+        return gui::KeyName::kBackspace;
+    case 2:
+        return gui::KeyName::kTab;
+    case 4:
+    case 19:
+        return gui::KeyName::kEnter;
+    case 6:
+        return gui::KeyName::kEscape;
+    case 9:
+        return gui::KeyName::kEnd;
+    case 10:
+        return gui::KeyName::kHome;
+    case 11:
+        return gui::KeyName::kLeft;
+    case 13:
+        return gui::KeyName::kRight;
+    case 22:
+        return gui::KeyName::kDelete;
+    default:
+        return gui::KeyName::kNone;
+    }
+}
+
 gui::Key HostKey(int32_t character, int32_t virtualKey, int32_t modifiers)
 {
     gui::Key key;
     key.character = static_cast<std::uint32_t>(character);
     key.virtualKey = virtualKey;
     key.modifiers = modifiers;
+    key.name = NameOf(virtualKey);
+    key.text = key.name == gui::KeyName::kNone && character >= 0x20 && character != 0x7F;
     return key;
 }
 } // namespace

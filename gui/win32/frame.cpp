@@ -125,11 +125,49 @@ int MessageButton(UINT message, WPARAM wParam)
     }
 }
 
+KeyName NameOf(WPARAM virtualKey)
+{
+    switch (virtualKey) {
+    case VK_RETURN:
+        return KeyName::kEnter;
+    case VK_ESCAPE:
+        return KeyName::kEscape;
+    case VK_BACK:
+        return KeyName::kBackspace;
+    case VK_DELETE:
+        return KeyName::kDelete;
+    case VK_LEFT:
+        return KeyName::kLeft;
+    case VK_RIGHT:
+        return KeyName::kRight;
+    case VK_HOME:
+        return KeyName::kHome;
+    case VK_END:
+        return KeyName::kEnd;
+    case VK_TAB:
+        return KeyName::kTab;
+    default:
+        return KeyName::kNone;
+    }
+}
+
+// A key press: its label's character, not text (the typed text comes with WM_CHAR).
 Key KeyFromMessage(WPARAM virtualKey)
 {
     Key key;
     key.character = MapVirtualKeyW(static_cast<UINT>(virtualKey), MAPVK_VK_TO_CHAR) & 0x7FFFFFFFu;
     key.modifiers = ModifierState();
+    key.name = NameOf(virtualKey);
+    return key;
+}
+
+// A typed character, as the keyboard layout and Shift make it.
+Key KeyFromCharacter(WPARAM character)
+{
+    Key key;
+    key.character = static_cast<std::uint32_t>(character);
+    key.modifiers = ModifierState();
+    key.text = character >= 0x20 && character != 0x7F;
     return key;
 }
 
@@ -139,6 +177,7 @@ struct Frame::Native {
     Frame* frame = nullptr;
     HWND window = nullptr;
     bool gone = false;    // destroyed from outside, with its parent
+    HWND focusBefore = nullptr; // where the keyboard focus was before the window took it
     bool composed = true; // the system double-buffers the window
     gdiplus::Session session;
     // Before Windows 6.0: the image the view paints into, made on the first paint and kept.
@@ -303,6 +342,9 @@ LRESULT Frame::Native::Handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_KEYUP:
         if (view.OnKeyUp(KeyFromMessage(wParam))) return 0;
         break;
+    case WM_CHAR:
+        if (KeyFromCharacter(wParam).text && view.OnKeyDown(KeyFromCharacter(wParam))) return 0;
+        break;
     default:
         break;
     }
@@ -317,7 +359,11 @@ Frame::Frame(std::uintptr_t nativeParent, int width, int height, std::unique_ptr
     if (nativeParent != 0 && view_) native_->Open(reinterpret_cast<HWND>(nativeParent));
 }
 
-Frame::~Frame() { native_->Close(); }
+Frame::~Frame()
+{
+    ReturnKeyboardFocus();
+    native_->Close();
+}
 
 void Frame::Idle()
 {
@@ -355,5 +401,25 @@ bool Frame::HasWindow() const { return native_->Usable() && IsWindow(native_->wi
 std::uintptr_t Frame::WindowId() const { return HasWindow() ? reinterpret_cast<std::uintptr_t>(native_->window) : 0; }
 
 int Frame::ConnectionFd() const { return -1; }
+
+int DoubleClickMilliseconds() { return static_cast<int>(GetDoubleClickTime()); }
+
+void Frame::TakeKeyboardFocus()
+{
+    Native& n = *native_;
+    if (!n.Usable() || n.focusBefore) return;
+    n.focusBefore = GetFocus();
+    if (!n.focusBefore) n.focusBefore = GetParent(n.window);
+    SetFocus(n.window);
+}
+
+void Frame::ReturnKeyboardFocus()
+{
+    Native& n = *native_;
+    if (!n.focusBefore) return;
+    // The window that had it may be gone; then the focus stays where it is.
+    if (n.Usable() && IsWindow(n.focusBefore)) SetFocus(n.focusBefore);
+    n.focusBefore = nullptr;
+}
 
 } // namespace gui

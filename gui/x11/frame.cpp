@@ -2,6 +2,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 #include <cairo-xlib.h>
 #include <cairo.h>
 
@@ -50,6 +51,38 @@ int ModifierBits(unsigned int state)
     return bits;
 }
 
+KeyName NameOf(KeySym keysym)
+{
+    switch (keysym) {
+    case XK_Return:
+    case XK_KP_Enter:
+        return KeyName::kEnter;
+    case XK_Escape:
+        return KeyName::kEscape;
+    case XK_BackSpace:
+        return KeyName::kBackspace;
+    case XK_Delete:
+    case XK_KP_Delete:
+        return KeyName::kDelete;
+    case XK_Left:
+    case XK_KP_Left:
+        return KeyName::kLeft;
+    case XK_Right:
+    case XK_KP_Right:
+        return KeyName::kRight;
+    case XK_Home:
+    case XK_KP_Home:
+        return KeyName::kHome;
+    case XK_End:
+    case XK_KP_End:
+        return KeyName::kEnd;
+    case XK_Tab:
+        return KeyName::kTab;
+    default:
+        return KeyName::kNone;
+    }
+}
+
 Key KeyFromEvent(XKeyEvent& event)
 {
     char text[8] = {};
@@ -58,6 +91,7 @@ Key KeyFromEvent(XKeyEvent& event)
     Key key;
     key.keysym = static_cast<std::uint32_t>(keysym);
     key.modifiers = ModifierBits(event.state);
+    key.name = NameOf(keysym);
     if (keysym >= 0x20 && keysym <= 0xFF) {
         key.character = static_cast<std::uint32_t>(keysym); // Latin-1 keysyms are their code points
     } else if ((keysym & 0xFF000000) == 0x01000000) {
@@ -65,6 +99,7 @@ Key KeyFromEvent(XKeyEvent& event)
     } else if (length == 1) {
         key.character = static_cast<unsigned char>(text[0]); // Return, Tab, Escape, ...
     }
+    key.text = key.name == KeyName::kNone && key.character >= 0x20 && key.character != 0x7F;
     return key;
 }
 
@@ -78,6 +113,9 @@ struct Frame::Native {
     bool lost = false;        // set by Xlib when the connection breaks
     bool windowGone = false;  // destroyed from outside, with its parent
     int heldExtraButtons = 0; // X keeps no state bits for buttons 8 and 9
+    // Where the keyboard focus was before the window took it; 0 while it has not.
+    Window focusBefore = 0;
+    int revertBefore = RevertToParent;
 
     bool Usable() const { return display != nullptr && window != 0 && !lost && !windowGone; }
 
@@ -246,7 +284,11 @@ Frame::Frame(std::uintptr_t nativeParent, int width, int height, std::unique_ptr
         native_->Open(static_cast<Window>(nativeParent), PixelWidth(), PixelHeight(), nullptr);
 }
 
-Frame::~Frame() { native_->Close(); }
+Frame::~Frame()
+{
+    ReturnKeyboardFocus();
+    native_->Close();
+}
 
 void Frame::Idle()
 {
@@ -309,5 +351,29 @@ std::unique_ptr<Frame> MakeFrameOnDisplay(std::uintptr_t parent, int width, int 
 _XDisplay* DisplayOf(const Frame& frame) { return frame.GetNative().display; }
 
 } // namespace x11
+
+int DoubleClickMilliseconds() { return 400; }
+
+void Frame::TakeKeyboardFocus()
+{
+    Native& n = *native_;
+    if (!n.Usable() || n.focusBefore != 0) return;
+    x11::ErrorTrap trap(n.display);
+    XGetInputFocus(n.display, &n.focusBefore, &n.revertBefore);
+    if (n.focusBefore == 0 || n.focusBefore == n.window) n.focusBefore = PointerRoot;
+    XSetInputFocus(n.display, n.window, RevertToParent, CurrentTime);
+    XFlush(n.display);
+}
+
+void Frame::ReturnKeyboardFocus()
+{
+    Native& n = *native_;
+    if (!n.Usable() || n.focusBefore == 0) return;
+    x11::ErrorTrap trap(n.display);
+    // The window that had it may be gone by now; the trap keeps that error to itself.
+    XSetInputFocus(n.display, n.focusBefore, n.revertBefore, CurrentTime);
+    trap.Sync();
+    n.focusBefore = 0;
+}
 
 } // namespace gui

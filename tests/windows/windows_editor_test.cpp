@@ -206,6 +206,32 @@ TEST_F(WindowsEditor, DraggingTheLoGainKnobChangesParameter10)
     EXPECT_EQ(instance->ParameterDisplay(kLoGainIndex), "6.10");
 }
 
+// The gestures over the drags: a Control click resets LO Gain, the wheel steps it by its
+// step (0.1 dB) a notch.
+TEST_F(WindowsEditor, ControlClickResetsAndTheWheelSteps)
+{
+    ASSERT_EQ(Open(), 1);
+    IdleFor(200);
+    instance->SetParameter(kLoGainIndex, 0.8f);
+    IdleFor(100);
+    Mouse(WM_MOUSEMOVE, 345, 286, 0);
+    IdleFor(100);
+    Mouse(WM_LBUTTONDOWN, 345, 286, MK_LBUTTON | MK_CONTROL);
+    IdleFor(60);
+    Mouse(WM_LBUTTONUP, 345, 286, MK_CONTROL);
+    IdleFor(100);
+    EXPECT_EQ(instance->ParameterDisplay(kLoGainIndex), "0.00");
+
+    POINT at{200, 286};
+    ClientToScreen(Editor(), &at);
+    for (int notch = 0; notch < 3; ++notch) {
+        PostMessageA(Editor(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(at.x, at.y));
+        IdleFor(30);
+    }
+    IdleFor(600);
+    EXPECT_EQ(instance->ParameterDisplay(kLoGainIndex), "0.30");
+}
+
 TEST_F(WindowsEditor, ClosesAndOpensAgain)
 {
     ASSERT_EQ(Open(), 1);
