@@ -154,6 +154,14 @@ TEST(Vst3Parameters, MatchTheVstBuildsNamesDefaultsAndTexts)
     vst->Dispatch(effOpen);
     IEditController* controller = effect->controller;
     ASSERT_EQ(controller->getParameterCount(), vst->effect()->numParams);
+    // What the block section reads of the transport, and nothing more.
+    auto* requirements = Query<IProcessContextRequirements>(effect->component);
+    ASSERT_TRUE(requirements);
+    EXPECT_EQ(requirements->getProcessContextRequirements(),
+              IProcessContextRequirements::kNeedTempo | IProcessContextRequirements::kNeedTimeSignature |
+                  IProcessContextRequirements::kNeedTransportState | IProcessContextRequirements::kNeedProjectTimeMusic |
+                  IProcessContextRequirements::kNeedBarPositionMusic);
+    requirements->release();
     std::vector<float> defaults;
     for (int32_t i = 0; i < vst->effect()->numParams; ++i)
         defaults.push_back(vst->GetParameter(i));
