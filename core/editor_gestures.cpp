@@ -62,7 +62,7 @@ gui::Colour Grey(std::uint8_t level, std::uint8_t alpha = 255) { return {level, 
 
 EditorGestures::EditorGestures(Plugin& plugin)
     : plugin_(plugin), font_(std::make_shared<gui::Font>("Arial", 11, gui::Font::kBold)),
-      tooltipFont_(std::make_shared<gui::Font>("Arial", 11, 0))
+      tooltipFont_(std::make_shared<gui::Font>("Arial", 11, 0)), field_(kLongestTyped)
 {
 }
 
@@ -90,7 +90,7 @@ bool EditorGestures::MouseDown(double x, double y, int buttons, Clock::time_poin
     const int held = buttons & (gui::kLeftButton | gui::kMiddleButton | gui::kRightButton | gui::kExtraButton1 |
                                 gui::kExtraButton2);
     if (FieldOpen()) {
-        const ControlPlace& c = kControls[field_.control];
+        const ControlPlace& c = kControls[fieldControl_];
         if (held == gui::kLeftButton &&
             Inside(x, y, c.x + c.width + kFieldLeft, c.y - 1, kFieldWidth, c.height + 2))
             return true;
@@ -185,10 +185,8 @@ void EditorGestures::OpenField(int control)
     const ParameterInfo& p = *plugin_.Parameter(index);
     char text[32];
     std::snprintf(text, sizeof text, "%.1f", std::clamp(plugin_.GetValue(index), p.minimum, p.maximum));
-    field_.control = control;
-    field_.text = std::string(text) + p.unit;
-    field_.caret = field_.text.size();
-    field_.allSelected = true;
+    fieldControl_ = control;
+    field_.Start(std::string(text) + p.unit);
     if (focus_) focus_(true);
     Repaint();
 }
@@ -196,9 +194,9 @@ void EditorGestures::OpenField(int control)
 // `take`: the typed text becomes the value when it is one; otherwise the value stays.
 void EditorGestures::CloseField(bool take)
 {
-    const int32_t index = ParameterOf(field_.control);
-    const std::string typed = field_.text;
-    field_ = Field{};
+    const int32_t index = ParameterOf(fieldControl_);
+    const std::string typed = field_.Text();
+    fieldControl_ = -1;
     if (focus_) focus_(false);
     Repaint();
     double value = 0.0;
@@ -210,53 +208,17 @@ void EditorGestures::CloseField(bool take)
 bool EditorGestures::KeyDown(const gui::Key& key)
 {
     if (!FieldOpen()) return false;
-    std::string& text = field_.text;
-    auto removeSelection = [&] {
-        if (!field_.allSelected) return false;
-        text.clear();
-        field_.caret = 0;
-        field_.allSelected = false;
-        return true;
-    };
-    switch (key.name) {
-    case gui::KeyName::kEnter:
+    switch (field_.Key(key)) {
+    case TextLine::Outcome::kEnter:
         CloseField(true);
-        return true;
-    case gui::KeyName::kEscape:
+        break;
+    case TextLine::Outcome::kEscape:
         CloseField(false);
-        return true;
-    case gui::KeyName::kBackspace:
-        if (!removeSelection() && field_.caret > 0) text.erase(--field_.caret, 1);
         break;
-    case gui::KeyName::kDelete:
-        if (!removeSelection() && field_.caret < text.size()) text.erase(field_.caret, 1);
-        break;
-    case gui::KeyName::kLeft:
-        field_.allSelected = false;
-        if (field_.caret > 0) --field_.caret;
-        break;
-    case gui::KeyName::kRight:
-        field_.allSelected = false;
-        if (field_.caret < text.size()) ++field_.caret;
-        break;
-    case gui::KeyName::kHome:
-        field_.allSelected = false;
-        field_.caret = 0;
-        break;
-    case gui::KeyName::kEnd:
-        field_.allSelected = false;
-        field_.caret = text.size();
-        break;
-    case gui::KeyName::kTab:
-    case gui::KeyName::kNone:
-        // Plain ASCII only: values, signs, units and option names need no more.
-        if (key.text && key.character < 0x80) {
-            removeSelection();
-            if (text.size() < kLongestTyped) text.insert(field_.caret++, 1, static_cast<char>(key.character));
-        }
+    case TextLine::Outcome::kEditing:
+        Repaint();
         break;
     }
-    Repaint();
     // While the field is open every key is the field's, not the host's shortcut.
     return true;
 }
@@ -284,27 +246,9 @@ void EditorGestures::HideTooltip()
 void EditorGestures::Draw(gui::DrawContext& context)
 {
     if (FieldOpen()) {
-        const ControlPlace& c = kControls[field_.control];
-        const double left = c.x + c.width + kFieldLeft, top = c.y - 1;
-        const double right = left + kFieldWidth, bottom = c.y + c.height + 1;
-        context.SetAntialias(false);
-        context.SetFillColour(Grey(24));
-        context.SetFrameColour(Grey(200));
-        context.DrawRectangle(left, top, right, bottom, gui::DrawContext::kFilledAndOutline);
-        context.SetFont(font_);
-        const double textLeft = left + 3;
-        if (field_.allSelected && !field_.text.empty()) {
-            context.SetFillColour(gui::Colour{60, 90, 150, 255});
-            context.DrawRectangle(textLeft - 1, top + 2, textLeft + context.MeasureText(field_.text) + 1, bottom - 2,
-                                  gui::DrawContext::kFilled);
-        }
-        context.SetFontColour(Grey(240));
-        context.DrawTextInRect(field_.text, textLeft, top, right - 2, bottom, gui::DrawContext::kAlignLeft);
-        if (!field_.allSelected) {
-            const double at = textLeft + std::max(0.0, context.MeasureText(field_.text.substr(0, field_.caret)));
-            context.SetFillColour(Grey(240));
-            context.DrawRectangle(at, top + 3, at + 1, bottom - 3, gui::DrawContext::kFilled);
-        }
+        const ControlPlace& c = kControls[fieldControl_];
+        const double left = c.x + c.width + kFieldLeft;
+        field_.Draw(context, font_, left, c.y - 1, left + kFieldWidth, c.y + c.height + 1);
     }
     if (!tooltip_.empty()) {
         context.SetFont(tooltipFont_);

@@ -13,6 +13,8 @@
 #include <memory>
 #include <string>
 
+#include "core/text_line.h"
+
 class Plugin;
 namespace gui {
 class DrawContext;
@@ -44,18 +46,12 @@ public:
     // Over what the drawing section painted.
     void Draw(gui::DrawContext& context);
 
-    bool FieldOpen() const { return field_.control >= 0; }
-    const std::string& FieldText() const { return field_.text; }
+    bool FieldOpen() const { return fieldControl_ >= 0; }
+    const std::string& FieldText() const { return field_.Text(); }
     bool TooltipShown() const { return !tooltip_.empty(); }
     const std::string& Tooltip() const { return tooltip_; }
 
 private:
-    struct Field {
-        int control = -1;
-        std::string text;
-        size_t caret = 0;
-        bool allSelected = false;
-    };
 
     void Reset(int control);
     void OpenField(int control);
@@ -80,7 +76,9 @@ private:
     double wheelSteps_ = 0.0; // fine steps not yet applied
     Clock::time_point lastWheel_{};
 
-    Field field_;
+    // The value text field: the slider it is over (-1: closed) and what is typed.
+    int fieldControl_ = -1;
+    TextLine field_;
 
     // The pointer at rest over a control, and since when.
     int hoverControl_ = -1;

@@ -15,8 +15,14 @@ int ShowPopupMenu(Frame& frame, double x, double y, const std::vector<MenuItem>&
     HMENU menu = CreatePopupMenu();
     if (menu == nullptr) return -1;
     for (std::size_t i = 0; i < items.size(); ++i) {
+        if (items[i].separator) {
+            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+            continue;
+        }
         const std::wstring text = gdiplus::WideFromUtf8(items[i].text);
-        AppendMenuW(menu, MF_STRING | (items[i].checked ? MF_CHECKED : MF_UNCHECKED), i + 1, text.c_str());
+        AppendMenuW(menu,
+                    MF_STRING | (items[i].checked ? MF_CHECKED : MF_UNCHECKED) | (items[i].enabled ? 0 : MF_GRAYED),
+                    i + 1, text.c_str());
     }
     POINT at{static_cast<LONG>(x * frame.Scale()), static_cast<LONG>(y * frame.Scale())};
     ClientToScreen(window, &at);

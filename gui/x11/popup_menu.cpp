@@ -103,7 +103,7 @@ public:
                 Highlight(RowAt(event.xmotion.x, event.xmotion.y));
                 break;
             case ButtonPress:
-                if (RowAt(event.xbutton.x, event.xbutton.y) < 0) return -1;
+                if (!Inside(event.xbutton.x, event.xbutton.y)) return -1;
                 break;
             case ButtonRelease: {
                 // The release of the press that opened the menu lands outside it and is no choice.
@@ -115,9 +115,8 @@ public:
                 const KeySym key = XLookupKeysym(&event.xkey, 0);
                 if (key == XK_Escape) return -1;
                 if (key == XK_Return || key == XK_KP_Enter) return highlighted_;
-                if (key == XK_Down) Highlight((highlighted_ + 1) % static_cast<int>(items_.size()));
-                if (key == XK_Up)
-                    Highlight((highlighted_ + static_cast<int>(items_.size()) - 1) % static_cast<int>(items_.size()));
+                if (key == XK_Down) Step(1);
+                if (key == XK_Up) Step(-1);
                 break;
             }
             default:
@@ -127,13 +126,34 @@ public:
     }
 
 private:
+    bool Inside(int x, int y) const
+    {
+        const double ux = x / scale_;
+        const double uy = y / scale_;
+        return ux >= 0 && ux < width_ && uy >= 0 && uy < kRowHeight * static_cast<double>(items_.size());
+    }
+
     int RowAt(int x, int y) const
     {
         const double ux = x / scale_;
         const double uy = y / scale_;
         if (ux < 0 || ux >= width_ || uy < 0) return -1;
         const int row = static_cast<int>(uy / kRowHeight);
-        return row < static_cast<int>(items_.size()) ? row : -1;
+        return row < static_cast<int>(items_.size()) && items_[static_cast<size_t>(row)].Pickable() ? row : -1;
+    }
+
+    // The next pickable row up or down from the highlighted one, round the end.
+    void Step(int direction)
+    {
+        const int count = static_cast<int>(items_.size());
+        int row = highlighted_ < 0 && direction < 0 ? count : highlighted_;
+        for (int tried = 0; tried < count; ++tried) {
+            row = (row + direction + count) % count;
+            if (items_[static_cast<size_t>(row)].Pickable()) {
+                Highlight(row);
+                return;
+            }
+        }
     }
 
     void Highlight(int row)
@@ -157,11 +177,17 @@ private:
                 context.SetFillColour(Colour{70, 96, 140, 255});
                 context.DrawRectangle(1, top + 1, width_ - 1, top + kRowHeight - 1, DrawContext::kFilled);
             }
+            if (items_[i].separator) {
+                context.SetFillColour(Colour{90, 94, 104, 255});
+                context.DrawRectangle(6, top + kRowHeight / 2, width_ - 6, top + kRowHeight / 2 + 1,
+                                      DrawContext::kFilled);
+                continue;
+            }
             if (items_[i].checked) {
                 context.SetFillColour(Colour{220, 222, 228, 255});
                 context.DrawRectangle(8, top + 7, 14, top + 13, DrawContext::kFilled);
             }
-            context.SetFontColour(Colour{230, 232, 236, 255});
+            context.SetFontColour(items_[i].enabled ? Colour{230, 232, 236, 255} : Colour{130, 132, 138, 255});
             context.DrawTextInRect(items_[i].text, kMarkWidth, top, width_ - 4, top + kRowHeight,
                                    DrawContext::kAlignLeft);
         }
