@@ -3,7 +3,9 @@
 #include "core/editor_gestures.h"
 #include "core/editor_input.h"
 #include "core/plugin.h"
+#include "core/preset_strip.h"
 #include "gui/frame.h"
+#include "gui/popup_menu.h"
 #include "gui/view.h"
 
 namespace {
@@ -23,12 +25,12 @@ private:
 };
 
 // The editor's one view: a paint publishes its context, runs the drawing section and draws
-// the gestures' field and tooltip over it; the mouse and keys go to the gestures first and,
-// when none takes them, to the input.
+// the preset strip and the gestures' field and tooltip over it; the mouse and keys go to the
+// strip and the gestures first and, when neither takes them, to the input.
 class EditorView : public gui::View {
 public:
-    EditorView(Plugin& plugin, EditorInput& input, EditorGestures& gestures)
-        : plugin_(plugin), input_(input), gestures_(gestures)
+    EditorView(Plugin& plugin, EditorInput& input, EditorGestures& gestures, PresetStrip& presets)
+        : plugin_(plugin), input_(input), gestures_(gestures), presets_(presets)
     {
     }
 
@@ -37,11 +39,13 @@ public:
         PaintScope scope(plugin_, context);
         if (!scope.Active()) return;
         input_.Draw();
+        presets_.Draw(context);
         gestures_.Draw(context);
     }
     bool OnMouseDown(double x, double y, int buttons) override
     {
-        if (!gestures_.MouseDown(x, y, buttons)) input_.MouseDown(x, y, buttons);
+        if (!presets_.MouseDown(x, y, buttons) && !gestures_.MouseDown(x, y, buttons))
+            input_.MouseDown(x, y, buttons);
         return true;
     }
     bool OnMouseUp(double x, double y, int buttons) override
@@ -59,13 +63,20 @@ public:
     {
         return gestures_.Wheel(x, y, distance, buttons);
     }
-    bool OnKeyDown(const gui::Key& key) override { return gestures_.KeyDown(key) || input_.KeyDown(key); }
-    bool OnKeyUp(const gui::Key& key) override { return gestures_.FieldOpen() || input_.KeyUp(key); }
+    bool OnKeyDown(const gui::Key& key) override
+    {
+        return presets_.KeyDown(key) || gestures_.KeyDown(key) || input_.KeyDown(key);
+    }
+    bool OnKeyUp(const gui::Key& key) override
+    {
+        return presets_.Naming() || gestures_.FieldOpen() || input_.KeyUp(key);
+    }
 
 private:
     Plugin& plugin_;
     EditorInput& input_;
     EditorGestures& gestures_;
+    PresetStrip& presets_;
 };
 
 } // namespace
@@ -73,18 +84,26 @@ private:
 EditorWindow::EditorWindow(Plugin& plugin, std::uintptr_t parent, double hostScale, EditorInput* input)
     : ownInput_(input ? nullptr : std::make_unique<PluginInput>(plugin)), input_(input ? input : ownInput_.get()),
       gestures_(std::make_unique<EditorGestures>(plugin)),
-      frame_(std::make_unique<EditorFrame>(parent, std::make_unique<EditorView>(plugin, *input_, *gestures_),
-                                           hostScale))
+      presets_(std::make_unique<PresetStrip>(plugin, plugin.EditorPresets())),
+      frame_(std::make_unique<EditorFrame>(
+          parent, std::make_unique<EditorView>(plugin, *input_, *gestures_, *presets_), hostScale))
 {
     gui::Frame& frame = frame_->Frame();
-    gestures_->SetWindowCalls([&frame] { frame.Invalidate(); },
-                              [&frame](bool take) { take ? frame.TakeKeyboardFocus() : frame.ReturnKeyboardFocus(); });
+    auto repaint = [&frame] { frame.Invalidate(); };
+    auto focus = [&frame](bool take) { take ? frame.TakeKeyboardFocus() : frame.ReturnKeyboardFocus(); };
+    gestures_->SetWindowCalls(repaint, focus);
+    presets_->SetWindowCalls(
+        [&frame](double x, double y, const std::vector<gui::MenuItem>& items) {
+            return gui::ShowPopupMenu(frame, x, y, items);
+        },
+        repaint, focus);
 }
 
 // The frame goes first: its view refers to the gestures.
 EditorWindow::~EditorWindow()
 {
     gestures_->SetWindowCalls({}, {});
+    presets_->SetWindowCalls({}, {}, {});
     frame_.reset();
 }
 
@@ -92,6 +111,7 @@ void EditorWindow::Idle()
 {
     input_->Idle();
     gestures_->Idle();
+    presets_->Idle();
     frame_->Idle();
 }
 

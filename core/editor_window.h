@@ -16,6 +16,7 @@
 class EditorGestures;
 class EditorInput;
 class Plugin;
+class PresetStrip;
 namespace gui {
 class Frame;
 }
@@ -58,12 +59,15 @@ public:
     int Height() const;
     gui::Frame* Frame() const;
 
-    // The gestures over the drawing section's own (core/editor_gestures.h).
+    // The gestures over the drawing section's own (core/editor_gestures.h), and the presets in
+    // the title strip (core/preset_strip.h).
     EditorGestures& Gestures() const { return *gestures_; }
+    PresetStrip& Presets() const { return *presets_; }
 
 private:
     std::unique_ptr<EditorInput> ownInput_;
     EditorInput* input_;
     std::unique_ptr<EditorGestures> gestures_;
+    std::unique_ptr<PresetStrip> presets_;
     std::unique_ptr<EditorFrame> frame_;
 };

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/editor_input.h"
+#include "core/preset_strip.h"
 #include "effect/effect.h"
 #include "effect/parameter_table.h"
 #include "runtime/host_interface.h"
@@ -64,7 +65,8 @@ Plugin::Plugin(HostInterface& host) : Plugin()
     effect_->DoReset();
 }
 
-Plugin::Plugin(std::unique_ptr<TVexl> effect) : effect_(std::move(effect))
+Plugin::Plugin(std::unique_ptr<TVexl> effect)
+    : effect_(std::move(effect)), presetMemory_(std::make_unique<PresetMemory>())
 {
     parameters_.reserve(effect_->sliderDefs.size());
     for (const SliderDef& d : effect_->sliderDefs)
@@ -91,8 +93,17 @@ std::string Plugin::ProductString() const { return effect_->productString; }
 int32_t Plugin::VendorVersion() const noexcept { return effect_->vendorVersion; }
 int32_t Plugin::UniqueId() const noexcept { return effect_->uniqueId; }
 int32_t Plugin::ChannelCount() const noexcept { return effect_->channelCount; }
-std::string Plugin::ProgramName() const { return effect_->programName; }
-void Plugin::SetProgramName(const std::string& name) { effect_->programName = name; }
+std::string Plugin::ProgramName() const
+{
+    std::lock_guard turn(programNameTurn_);
+    return effect_->programName;
+}
+
+void Plugin::SetProgramName(const std::string& name)
+{
+    std::lock_guard turn(programNameTurn_);
+    effect_->programName = name;
+}
 
 void Plugin::Reset() { effect_->DoReset(); }
 

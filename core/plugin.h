@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@
 
 class HostInterface;
 class TVexl;
+struct PresetMemory;
 namespace gui {
 class DrawContext;
 }
@@ -174,6 +176,9 @@ public:
     void EndGesture(int32_t index);
     // False while the editor hides the parameter's control (the balance, with mono input).
     bool ParameterShown(int32_t index) const noexcept;
+    // What the editor's preset strip keeps while the editor is closed (core/preset_strip.h).
+    // The editor thread.
+    PresetMemory& EditorPresets() noexcept { return *presetMemory_; }
 
     // The runtime object under the instance, for tests and tools that look inside.
     TVexl& Runtime() noexcept { return *effect_; }
@@ -183,4 +188,7 @@ private:
     std::unique_ptr<TVexl> effect_;
     std::vector<ParameterInfo> parameters_;
     bool closed_ = false;
+    std::unique_ptr<PresetMemory> presetMemory_;
+    // The program name is read by the host's thread and set by the editor's (a preset).
+    mutable std::mutex programNameTurn_;
 };

@@ -17,7 +17,11 @@
 #include <thread>
 #include <vector>
 
+#include "core/factory_presets.h"
+#include "core/presets.h"
 #include "effect/editor_layout.h"
+#include "gui/x11/open_display.h"
+#include "tests/config_folder.h"
 #include "tests/display_turn.h"
 #include "tests/lo_gain_drag.h"
 #include "tests/plugin_fixture.h"
@@ -310,6 +314,88 @@ TEST_F(EditorDrag, AValueTypedIntoTheFieldIsTakenOnEnterOnly)
     type("99", XK_Return);
     EXPECT_EQ(instance->ParameterDisplay(kLoGainIndex), "20.00") << "clamped into the range";
     EXPECT_EQ(EditCalls(kLoGainIndex), "BAE");
+}
+
+// The presets in the title strip: the menu opens on the name and a factory preset loads with
+// one gesture per changed parameter; "Save as…" writes a user preset that the listing every
+// instance reads then holds; A/B switches and copies.
+TEST_F(EditorDrag, ThePresetStripLoadsSavesAndComparesThroughTheWindow)
+{
+    const testing_support::ConfigFolder config;
+    ASSERT_EQ(instance->Dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(parent)), 1);
+    IdleFor(150);
+    instance->ClearCalls();
+    // The menu is modal: another connection clicks the name and picks the first row with the
+    // keyboard while the editor idles.
+    std::thread user([] {
+        Display* own = gui::x11::OpenDisplay(nullptr);
+        if (!own) return;
+        XTestFakeMotionEvent(own, DefaultScreen(own), 60 + 400, 60 + 15, 0);
+        XTestFakeButtonEvent(own, 1, True, 0);
+        XSync(own, False);
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        XTestFakeButtonEvent(own, 1, False, 0);
+        XSync(own, False);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        for (const KeySym key : {XK_Down, XK_Return}) {
+            const KeyCode code = XKeysymToKeycode(own, key);
+            XTestFakeKeyEvent(own, code, True, 0);
+            XTestFakeKeyEvent(own, code, False, 0);
+            XSync(own, False);
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        XCloseDisplay(own);
+    });
+    IdleFor(1000);
+    user.join();
+    IdleFor(100);
+    const FactoryPreset& first = kFactoryPresets[0];
+    for (int32_t i = 0; i < kParameterTableSize; ++i) {
+        const ParameterRow& row = kParameterTable[i];
+        EXPECT_FLOAT_EQ(instance->GetParameter(i),
+                        static_cast<float>((first.values[i] - row.minimum) / (row.maximum - row.minimum)))
+            << row.name;
+        EXPECT_EQ(EditCalls(i), first.values[i] != row.defaultValue ? "BAE" : "") << row.name;
+    }
+    EXPECT_EQ(instance->TextOpcode(effGetProgramName), first.name);
+
+    // Save as: the field in the strip, a name typed, Enter.
+    PointerTo(560, 15);
+    IdleFor(100);
+    XTestFakeButtonEvent(display, 1, True, 0);
+    IdleFor(40);
+    XTestFakeButtonEvent(display, 1, False, 0);
+    IdleFor(100);
+    for (const KeySym key : {XK_BackSpace, XK_z, XK_q, XK_Return}) {
+        const unsigned code = XKeysymToKeycode(display, key);
+        XTestFakeKeyEvent(display, code, True, 0);
+        XTestFakeKeyEvent(display, code, False, 0);
+        IdleFor(30);
+    }
+    IdleFor(100);
+    bool listed = false;
+    for (const presets::UserPreset& user : presets::ListUserPresets())
+        listed = listed || (user.name == "zq" && user.readable);
+    EXPECT_TRUE(listed) << "in " << presets::UserFolder();
+
+    // A/B: B starts as A; a change on B; back to A and its setting; Copy A to B on B.
+    const float loGain = instance->GetParameter(kLoGainIndex);
+    auto clickAt = [this](int x) {
+        PointerTo(x, 15);
+        IdleFor(60);
+        XTestFakeButtonEvent(display, 1, True, 0);
+        IdleFor(40);
+        XTestFakeButtonEvent(display, 1, False, 0);
+        IdleFor(80);
+    };
+    clickAt(635); // B
+    instance->SetParameter(kLoGainIndex, 0.9f);
+    clickAt(615); // A
+    EXPECT_EQ(instance->GetParameter(kLoGainIndex), loGain);
+    clickAt(635);
+    EXPECT_EQ(instance->GetParameter(kLoGainIndex), 0.9f);
+    clickAt(694); // Copy A to B, while on B: heard at once
+    EXPECT_EQ(instance->GetParameter(kLoGainIndex), loGain);
 }
 
 #endif
