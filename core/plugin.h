@@ -102,7 +102,7 @@ public:
     // The host's bypass (core/soft_bypass.h): while on, the output is the input delayed by
     // Latency(), the processing runs on beneath it and the editor's meters rest; each switch
     // crossfades over about 10 ms. Stored from any thread and taken at the start of the next
-    // processing call, as every change is. Not part of the state chunk.
+    // processing call, as every change is. The state chunk does not hold it.
     void SetBypass(bool bypassed) noexcept;
     bool Bypassed() const noexcept;
 

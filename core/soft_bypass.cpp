@@ -9,6 +9,8 @@ namespace {
 // Above any rate a host runs at; keeps the fade's frame count an int32.
 constexpr double kHighestRate = 1e8;
 constexpr double kFadeSeconds = 0.01;
+// The latency at 90 MHz; an absurd rate gets no line rather than gigabytes.
+constexpr int32_t kLongestDelay = 1 << 18;
 } // namespace
 
 void SoftBypass::Prepare(int32_t delay, double rate) noexcept
@@ -17,7 +19,7 @@ void SoftBypass::Prepare(int32_t delay, double rate) noexcept
     fadeFrames_.store(std::max(1, static_cast<int32_t>(fade)), std::memory_order_relaxed);
     const std::lock_guard turn(prepareTurn_);
     const Line* current = line_.load(std::memory_order_relaxed);
-    if (delay <= 0 || (current && current->capacity >= delay)) return;
+    if (delay <= 0 || delay > kLongestDelay || (current && current->capacity >= delay)) return;
     auto line = std::unique_ptr<Line>(new (std::nothrow) Line);
     if (!line) return;
     line->cells.reset(new (std::nothrow) uint64_t[2 * static_cast<size_t>(delay)]());

@@ -26,8 +26,8 @@ public:
 
     // Room for a delay of `delay` frames, and a fade of about 10 ms at `rate`. A larger line
     // replaces the old one, which stays alive for an audio thread that may still hold it. When
-    // memory runs out the old line stays, and a bypass it is too short for is not heard. Off
-    // the audio thread.
+    // memory runs out, or for a delay only an absurd rate gives, the old line stays, and a
+    // bypass it is too short for is not heard: the processing plays. Off the audio thread.
     void Prepare(int32_t delay, double rate) noexcept;
 
     // The bypass a host asked for; the audio thread takes it at the start of its next block.
