@@ -196,7 +196,7 @@ void Processor::ApplyControls()
         seen_[i] = bits;
         plugin_.SetValue(static_cast<int32_t>(i), static_cast<double>(value));
     }
-    // A toggle: above zero is enabled. An unconnected port leaves the plug-in processing.
+    // A toggle: above zero is enabled. A port never connected leaves the bypass off.
     if (enabledPort_) {
         const float enabled = *enabledPort_;
         const auto bits = std::bit_cast<uint32_t>(enabled);
