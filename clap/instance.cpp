@@ -208,7 +208,7 @@ void Instance::ApplyParameterEvent(const clap_event_header_t* event) noexcept
         event->size < sizeof(clap_event_param_value_t))
         return;
     const auto* change = reinterpret_cast<const clap_event_param_value_t*>(event);
-    if (change->param_id >= static_cast<uint32_t>(plugin.ParameterCount())) return;
+    if (change->param_id >= static_cast<uint32_t>(Plugin::kParameterCountWithBypass)) return;
     // A NaN or infinite value changes nothing (the slider model refuses it).
     plugin.SetValue(static_cast<int32_t>(change->param_id), change->value);
 }

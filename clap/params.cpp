@@ -1,5 +1,5 @@
 // The parameters extension: the thirty sliders with their VST 2.4 indices as ids and their
-// own units as values, texts from the slider table, changes through events.
+// own units as values, texts from the slider table, changes through events; then the bypass.
 
 #include <charconv>
 #include <cmath>
@@ -14,14 +14,15 @@ namespace {
 
 const ParameterInfo* Definition(Instance& self, clap_id id)
 {
-    return id < static_cast<clap_id>(self.plugin.ParameterCount()) ? self.plugin.Parameter(static_cast<int32_t>(id))
-                                                                      : nullptr;
+    return id < static_cast<clap_id>(Plugin::kParameterCountWithBypass)
+               ? self.plugin.Parameter(static_cast<int32_t>(id))
+               : nullptr;
 }
 
 uint32_t Count(const clap_plugin_t* plugin)
 {
     Instance* self = Instance::From(plugin);
-    return self && self->OnMainThread() ? static_cast<uint32_t>(self->plugin.ParameterCount()) : 0;
+    return self && self->OnMainThread() ? static_cast<uint32_t>(Plugin::kParameterCountWithBypass) : 0;
 }
 
 void CopyText(char* to, size_t capacity, const std::string& text)
@@ -42,7 +43,10 @@ bool Info(const clap_plugin_t* plugin, uint32_t index, clap_param_info_t* info)
     // Switches, choices and the whole-decibel Compress sliders take whole values only.
     info->flags = CLAP_PARAM_IS_AUTOMATABLE;
     if (d->wholeSteps) info->flags |= CLAP_PARAM_IS_STEPPED;
-    if (!d->options.empty()) info->flags |= CLAP_PARAM_IS_ENUM;
+    if (d->bypass)
+        info->flags |= CLAP_PARAM_IS_BYPASS;
+    else if (!d->options.empty())
+        info->flags |= CLAP_PARAM_IS_ENUM;
     CopyText(info->name, sizeof info->name, d->name);
     info->min_value = d->minimum;
     info->max_value = d->maximum;

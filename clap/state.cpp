@@ -1,5 +1,5 @@
-// The state extension: the plug-in's 260-byte chunk through the host's streams, which may
-// move fewer bytes per call than asked.
+// The state extension: the plug-in's 260-byte chunk and the bypass after it, through the
+// host's streams, which may move fewer bytes per call than asked.
 
 #include <vector>
 
@@ -18,7 +18,7 @@ bool Save(const clap_plugin_t* plugin, const clap_ostream_t* stream)
     Instance* self = Instance::From(plugin);
     if (!self || !stream || !stream->write || !self->OnMainThread()) return false;
     const void* data = nullptr;
-    const int32_t size = self->plugin.GetState(&data);
+    const int32_t size = self->plugin.GetStateWithBypass(&data);
     if (size <= 0 || !data) return false;
     const auto* bytes = static_cast<const unsigned char*>(data);
     uint64_t left = static_cast<uint64_t>(size);
@@ -45,7 +45,7 @@ bool Load(const clap_plugin_t* plugin, const clap_istream_t* stream)
             if (read < 0 || static_cast<uint64_t>(read) > sizeof buffer) return false;
             bytes.insert(bytes.end(), buffer, buffer + read);
         }
-        if (!self->plugin.SetState(bytes.data(), static_cast<int32_t>(bytes.size()))) return false;
+        if (!self->plugin.SetStateWithBypass(bytes.data(), static_cast<int32_t>(bytes.size()))) return false;
     } catch (...) {
         return false;
     }

@@ -1,6 +1,7 @@
 #include "core/plugin.h"
 
 #include <algorithm>
+#include <bit>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -55,6 +56,22 @@ ParameterInfo Describe(const SliderDef& d)
     return info;
 }
 
+ParameterInfo DescribeBypass()
+{
+    ParameterInfo info;
+    info.name = "Bypass";
+    info.options = {"Off", "On"};
+    info.stepCount = 1;
+    info.wholeSteps = true;
+    info.bypass = true;
+    return info;
+}
+
+// What a set of the bypass stores, as a slider with a step of 1 quantises: the nearest whole
+// number, halves upward.
+double QuantizeBypass(double value) { return std::floor(value + 0.5); }
+bool BypassOn(double value) { return QuantizeBypass(value) >= 1.0; }
+
 } // namespace
 
 Plugin::Plugin() : Plugin(std::make_unique<TVexlEffect>()) {}
@@ -66,7 +83,7 @@ Plugin::Plugin(HostInterface& host) : Plugin()
 }
 
 Plugin::Plugin(std::unique_ptr<TVexl> effect)
-    : effect_(std::move(effect)), presetMemory_(std::make_unique<PresetMemory>())
+    : effect_(std::move(effect)), bypassParameter_(DescribeBypass()), presetMemory_(std::make_unique<PresetMemory>())
 {
     parameters_.reserve(effect_->sliderDefs.size());
     for (const SliderDef& d : effect_->sliderDefs)
@@ -114,47 +131,79 @@ void Plugin::Close() noexcept
     effect_->DoClose();
 }
 
-void Plugin::Activate() { effect_->DoResume(); }
+void Plugin::Activate()
+{
+    effect_->DoResume();
+    PrepareBypass();
+    bypass_.RequestCleanStart();
+}
 
 void Plugin::Deactivate() { effect_->DoSuspend(); }
 
-void Plugin::RequestCleanStart() noexcept { effect_->RequestCleanStart(); }
+void Plugin::RequestCleanStart() noexcept
+{
+    effect_->RequestCleanStart();
+    bypass_.RequestCleanStart();
+}
 
+void Plugin::SetBypass(bool bypassed) noexcept { bypass_.Set(bypassed); }
+
+bool Plugin::Bypassed() const noexcept { return bypass_.Requested(); }
+
+void Plugin::PrepareBypass() noexcept { bypass_.Prepare(Latency(), effect_->hostSampleRate); }
+
+// The bypass is taken before the block section, which hands the editor its meters.
 void Plugin::Process(const float* const* inputs, float* const* outputs, int32_t frames) noexcept
 {
-    ProcessFrames(*effect_, effect_->channelCount, inputs, outputs, frames);
+    bypass_.BeginBlock(Latency(), false);
+    effect_->hostBypass = bypass_.Bypassing();
+    ProcessFrames(*effect_, effect_->channelCount, inputs, outputs, frames, bypass_);
 }
 
 void Plugin::Process(const double* const* inputs, double* const* outputs, int32_t frames) noexcept
 {
-    ProcessFrames(*effect_, effect_->channelCount, inputs, outputs, frames);
+    bypass_.BeginBlock(Latency(), true);
+    effect_->hostBypass = bypass_.Bypassing();
+    ProcessFrames(*effect_, effect_->channelCount, inputs, outputs, frames, bypass_);
 }
 
 int32_t Plugin::ParameterCount() const noexcept { return static_cast<int32_t>(parameters_.size()); }
 
 const ParameterInfo* Plugin::Parameter(int32_t index) const noexcept
 {
+    if (index == kBypassParameter) return &bypassParameter_;
     return index >= 0 && index < ParameterCount() ? &parameters_[static_cast<size_t>(index)] : nullptr;
 }
 
 double Plugin::GetNormalized(int32_t index) const noexcept
 {
+    if (index == kBypassParameter) return GetValue(index);
     return static_cast<double>(effect_->GetParameterNormalized(index));
 }
 
 void Plugin::SetNormalized(int32_t index, double normalized) noexcept
 {
-    effect_->SetParameterNormalized(index, normalized);
+    if (index == kBypassParameter)
+        SetValue(index, normalized);
+    else
+        effect_->SetParameterNormalized(index, normalized);
 }
 
 double Plugin::GetValue(int32_t index) const noexcept
 {
+    if (index == kBypassParameter) return Bypassed() ? 1.0 : 0.0;
     if (!effect_->IsParameter(index)) return 0.0;
     const int32_t number = effect_->sliderDefs[static_cast<size_t>(index)].number;
     return number >= 0 && number < kSliderCount ? static_cast<double>(effect_->sliderValues[number]) : 0.0;
 }
 
-void Plugin::SetValue(int32_t index, double value) noexcept { effect_->SetParameterValue(index, value); }
+void Plugin::SetValue(int32_t index, double value) noexcept
+{
+    if (index != kBypassParameter)
+        effect_->SetParameterValue(index, value);
+    else if (std::isfinite(value))
+        SetBypass(BypassOn(value));
+}
 
 double Plugin::Normalize(int32_t index, double value) const noexcept
 {
@@ -170,16 +219,30 @@ double Plugin::Denormalize(int32_t index, double normalized) const noexcept
 
 double Plugin::Quantize(int32_t index, double value) const noexcept
 {
+    if (index == kBypassParameter) return QuantizeBypass(value);
     return effect_->IsParameter(index) ? effect_->sliderDefs[static_cast<size_t>(index)].Quantised(value) : 0.0;
 }
 
-std::string Plugin::ParameterName(int32_t index) const { return effect_->ParameterName(index); }
+std::string Plugin::ParameterName(int32_t index) const
+{
+    return index == kBypassParameter ? bypassParameter_.name : effect_->ParameterName(index);
+}
 
-std::string Plugin::ParameterLabel(int32_t index) const { return effect_->ParameterLabel(index); }
+std::string Plugin::ParameterLabel(int32_t index) const
+{
+    return index == kBypassParameter ? std::string() : effect_->ParameterLabel(index);
+}
 
-std::string Plugin::ParameterDisplay(int32_t index) const { return effect_->ParameterDisplay(index); }
+std::string Plugin::ParameterDisplay(int32_t index) const
+{
+    return index == kBypassParameter ? ParameterText(index, GetValue(index)) : effect_->ParameterDisplay(index);
+}
 
-std::string Plugin::ParameterText(int32_t index, double value) const { return effect_->ParameterText(index, value); }
+std::string Plugin::ParameterText(int32_t index, double value) const
+{
+    if (index == kBypassParameter) return bypassParameter_.options[BypassOn(value) ? 1 : 0];
+    return effect_->ParameterText(index, value);
+}
 
 bool Plugin::ParseValue(int32_t index, const std::string& typed, double& value) const
 {
@@ -234,6 +297,8 @@ bool Plugin::SetState(const void* data, int32_t size) noexcept
     } catch (...) {
         return false;
     }
+    // The first load of an instance's life runs the init section, which may find a latency.
+    if (ours) PrepareBypass();
     return ours;
 }
 
@@ -275,6 +340,33 @@ presets::Values Plugin::PresetValues() const noexcept
     for (int32_t i = 0; i < std::min<int32_t>(ParameterCount(), presets::kValueCount); ++i)
         values[static_cast<size_t>(i)] = GetValue(i);
     return values;
+}
+
+int32_t Plugin::GetStateWithBypass(const void** data) noexcept
+{
+    const void* chunk = nullptr;
+    if (GetState(&chunk) != kStateChunkBytes || !chunk) return 0;
+    std::memcpy(stateWithBypass_.data(), chunk, kStateChunkBytes);
+    const auto bits = std::bit_cast<uint32_t>(Bypassed() ? 1.0f : 0.0f);
+    for (size_t i = 0; i < sizeof bits; ++i)
+        stateWithBypass_[kStateChunkBytes + i] = static_cast<unsigned char>(bits >> (8 * i));
+    if (data) *data = stateWithBypass_.data();
+    return static_cast<int32_t>(stateWithBypass_.size());
+}
+
+bool Plugin::SetStateWithBypass(const void* data, int32_t size) noexcept
+{
+    if (!SetState(data, size)) return false;
+    bool bypassed = false;
+    if (size >= static_cast<int32_t>(stateWithBypass_.size())) {
+        const auto* bytes = static_cast<const unsigned char*>(data) + kStateChunkBytes;
+        uint32_t bits = 0;
+        for (size_t i = 0; i < sizeof bits; ++i)
+            bits |= static_cast<uint32_t>(bytes[i]) << (8 * i);
+        bypassed = BypassOn(std::bit_cast<float>(bits));
+    }
+    SetBypass(bypassed);
+    return true;
 }
 
 int32_t Plugin::Latency() const noexcept { return effect_->LatencySamples(); }

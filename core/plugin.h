@@ -9,8 +9,9 @@
 // the audio thread takes what is marked at the start of its next processing call, where it
 // derives the settings the processing reads (runtime/sliders.h). A state load is taken
 // whole. So a value read back is the new one as soon as the call that set it returns, and
-// the sound follows from the next processing call on.
+// the sound follows from the next processing call on. The host's bypass is such a change too.
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -20,6 +21,7 @@
 #include "core/editor_frame.h"
 #include "core/presets.h"
 #include "core/process.h"
+#include "core/soft_bypass.h"
 
 class HostInterface;
 class TVexl;
@@ -43,11 +45,18 @@ struct ParameterInfo {
     int32_t stepCount = 0;
     // Every value a set can leave is a whole number (switches, choices, whole-decibel steps).
     bool wholeSteps = false;
+    // The host's bypass (Plugin::kBypassParameter), which formats flag as such.
+    bool bypass = false;
 };
 
 class Plugin {
 public:
     static constexpr int32_t kParameterCount = 30;
+    // The bypass where a format lists it as a parameter (VST 3, CLAP): after the thirty.
+    static constexpr int32_t kBypassParameter = kParameterCount;
+    static constexpr int32_t kParameterCountWithBypass = kBypassParameter + 1;
+    // The state chunk's size in bytes.
+    static constexpr int32_t kStateChunkBytes = 65 * 4;
     // The editor in its own units, and how often a format should idle it (the drawing
     // section redraws up to 30 times a second).
     static constexpr int kEditorWidth = EditorFrame::kWidth;
@@ -93,6 +102,13 @@ public:
     // reset of the processing). Any thread.
     void RequestCleanStart() noexcept;
 
+    // The host's bypass (core/soft_bypass.h): while on, the output is the input delayed by
+    // Latency(), the processing runs on beneath it and the editor's meters rest; each switch
+    // crossfades over about 10 ms. Stored from any thread and taken at the start of the next
+    // processing call, as every change is. The state chunk does not hold it.
+    void SetBypass(bool bypassed) noexcept;
+    bool Bypassed() const noexcept;
+
     // The audio entries: the changes marked since the last call, the block section once,
     // then every frame of the two channels. Inputs and outputs may be the same buffers. With
     // no frames or a missing buffer only the changes and the block section run. Never
@@ -100,10 +116,12 @@ public:
     void Process(const float* const* inputs, float* const* outputs, int32_t frames) noexcept;
     void Process(const double* const* inputs, double* const* outputs, int32_t frames) noexcept;
 
-    // The host parameters, numbered 0 to ParameterCount() - 1. Values are normalised 0 to 1,
-    // or in the parameter's own units where the name says Value. A set quantises to the step
-    // and stores; the sound follows at the next processing call. Any thread, the audio
-    // thread included. A bad index or a value that is no number changes nothing.
+    // The host parameters, numbered 0 to ParameterCount() - 1, and the bypass, numbered
+    // kBypassParameter, for the formats that list it as a parameter: a switch, Off or On,
+    // whose set is SetBypass. Values are normalised 0 to 1, or in the parameter's own units
+    // where the name says Value. A set quantises to the step and stores; the sound follows at
+    // the next processing call. Any thread, the audio thread included. A bad index or a value
+    // that is no number changes nothing.
     int32_t ParameterCount() const noexcept;
     // Null for an index that names no parameter.
     const ParameterInfo* Parameter(int32_t index) const noexcept;
@@ -135,6 +153,12 @@ public:
     // nothing, for anything else. A load reaches the sound whole.
     int32_t GetState(const void** data) noexcept;
     bool SetState(const void* data, int32_t size) noexcept;
+    // The state of a format that keeps the bypass with the settings (VST 3, CLAP): the chunk,
+    // then the bypass as one more little-endian float, 1 bypassed and 0 not. A load takes
+    // what SetState takes, and the bypass with it; a state that ends before the bypass (one
+    // saved before the bypass was kept) loads with the bypass off.
+    int32_t GetStateWithBypass(const void** data) noexcept;
+    bool SetStateWithBypass(const void* data, int32_t size) noexcept;
 
     // Presets (core/presets.h). LoadPreset stores the thirty values (in the parameters' own
     // units, quantised as a set is) as one change, the way a state load is taken: the audio
@@ -184,9 +208,16 @@ public:
     TVexl& Runtime() noexcept { return *effect_; }
 
 private:
+    // The bypass's delay line for the latency and the rate the init section found. Off the
+    // audio thread.
+    void PrepareBypass() noexcept;
+
     HostInterface* host_ = nullptr;
     std::unique_ptr<TVexl> effect_;
     std::vector<ParameterInfo> parameters_;
+    ParameterInfo bypassParameter_;
+    SoftBypass bypass_;
+    std::array<unsigned char, kStateChunkBytes + sizeof(float)> stateWithBypass_{};
     bool closed_ = false;
     std::unique_ptr<PresetMemory> presetMemory_;
     // The program name is read by the host's thread and set by the editor's (a preset).

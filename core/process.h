@@ -1,18 +1,22 @@
 #pragma once
 // The audio entry every format shares: the slider changes made since the last call (the
 // slider section runs here when there are any), the block section once, then per frame the
-// inputs into the sample values, the sample section, the sample values into the outputs. One
-// frame at a time, the inputs of a frame read before its outputs are written, so hosts may
-// process in place. Called on the audio thread; never allocates, locks or waits.
+// inputs into the sample values, the sample section, and the sample values with the host's
+// bypass (core/soft_bypass.h) into the outputs. One frame at a time, the inputs of a frame
+// read before its outputs are written, so hosts may process in place. Called on the audio
+// thread; never allocates, locks or waits.
 
 #include <algorithm>
 #include <cstdint>
 
+#include "core/soft_bypass.h"
 #include "runtime/fp_mode.h"
 #include "runtime/vexl.h"
 
+// The bypass is the stereo pair's, as every effect here is stereo; other channel counts play
+// processed.
 template <typename In, typename Out>
-void ProcessFrames(TVexl& effect, int channelCount, In inputs, Out outputs, int32_t frames) noexcept
+void ProcessFrames(TVexl& effect, int channelCount, In inputs, Out outputs, int32_t frames, SoftBypass& bypass) noexcept
 {
     effect.ApplySliderChanges();
     ScopedDenormalGuard denormals;
@@ -27,11 +31,12 @@ void ProcessFrames(TVexl& effect, int channelCount, In inputs, Out outputs, int3
         if (!in0 || !in1 || !out0 || !out1) return;
         using Sample = std::remove_reference_t<decltype(*out0)>;
         for (int32_t j = 0; j < frames; ++j) {
-            values[0] = static_cast<double>(in0[j]);
-            values[1] = static_cast<double>(in1[j]);
+            const Sample left = in0[j];
+            const Sample right = in1[j];
+            values[0] = static_cast<double>(left);
+            values[1] = static_cast<double>(right);
             effect.DoSample();
-            out0[j] = static_cast<Sample>(values[0]);
-            out1[j] = static_cast<Sample>(values[1]);
+            bypass.Frame(left, right, values[0], values[1], out0[j], out1[j]);
         }
         return;
     }

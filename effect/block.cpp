@@ -68,17 +68,19 @@ void TVexlEffect::StartClean() noexcept
 // compressor gains since its previous answer (and starts them again from 1) and the transient
 // meters as they stand. The editor reads the answer only once its question is answered, so
 // the values it reads are never mid-write; the meters themselves have the audio thread as
-// their one writer.
+// their one writer. While the host bypasses the plug-in nothing of the processing is heard,
+// so the answer is the meters at rest.
 void TVexlEffect::AnswerMeterRequest() noexcept
 {
     const uint32_t asked = meters_.asked.load(std::memory_order_acquire);
     if (asked == meters_.answered.load(std::memory_order_relaxed)) return;
+    const bool rest = hostBypass;
     for (int b = 0; b < kBandCount; ++b) {
         for (int c = 0; c < kChannelCount; ++c) {
-            meters_.lowest[c][b] = dsp.compMeter[c][b];
+            meters_.lowest[c][b] = rest ? 1.0 : static_cast<double>(dsp.compMeter[c][b]);
             dsp.compMeter[c][b] = 1.0;
         }
-        meters_.transient[b] = dsp.transientMeter[b];
+        meters_.transient[b] = rest ? 1.0 : static_cast<double>(dsp.transientMeter[b]);
     }
     meters_.answered.store(asked, std::memory_order_release);
 }

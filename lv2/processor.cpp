@@ -30,9 +30,10 @@ using namespace lv2_ports;
 // Bits of a NaN: a port value no look has seen yet; every NaN is ignored anyway.
 constexpr uint32_t kNothingSeen = 0xFFFFFFFFu;
 
-// The LV2 plug-in over the core. Ports carry the parameters in the sliders' own units; the
-// host interface answers what the host gave at instantiation (LV2 passes no transport
-// through our ports). The editor of a host that gives instance access draws this effect.
+// The LV2 plug-in over the core. Ports carry the parameters in the sliders' own units, and the
+// host's bypass as the enabled port; the host interface answers what the host gave at
+// instantiation (LV2 passes no transport through our ports). The editor of a host that gives
+// instance access draws this effect.
 class Processor : public ProcessorAccess, public HostInterface {
 public:
     // Null when the rate is unusable.
@@ -95,6 +96,8 @@ private:
     float* inputs_[2] = {};
     float* outputs_[2] = {};
     float* latencyPort_ = nullptr;
+    const float* enabledPort_ = nullptr;
+    uint32_t enabledSeen_ = kNothingSeen;
     // The UI thread's: the editor drawn from this instance and where its edits go.
     std::unique_ptr<EditorWindow> editor_;
     EditSink sink_{};
@@ -156,6 +159,9 @@ void Processor::Connect(uint32_t port, void* data)
     case kLatency:
         latencyPort_ = static_cast<float*>(data);
         break;
+    case kEnabled:
+        enabledPort_ = static_cast<const float*>(data);
+        break;
     default:
         break;
     }
@@ -189,6 +195,13 @@ void Processor::ApplyControls()
         if (bits == seen_[i]) continue;
         seen_[i] = bits;
         plugin_.SetValue(static_cast<int32_t>(i), static_cast<double>(value));
+    }
+    // A toggle: above zero is enabled. A port never connected leaves the bypass off.
+    if (enabledPort_) {
+        const float enabled = *enabledPort_;
+        const auto bits = std::bit_cast<uint32_t>(enabled);
+        if (bits != enabledSeen_ && !std::isnan(enabled)) plugin_.SetBypass(!(enabled > 0.0f));
+        enabledSeen_ = bits;
     }
 }
 

@@ -43,6 +43,10 @@ public:
         if (TakeSliderChanges()) DoSlider();
     }
 
+    // The host's bypass as the audio thread took it at the start of this processing call: the
+    // output is then the delayed input, and the effect's meters show rest. The audio thread's.
+    bool hostBypass = false;
+
     uint32_t lastRedraw = 0;
     int32_t stateLoadCounter = 0;
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "effect/parameter_table.h"
+#include "tests/bypass_material.h"
 #include "tests/clap_test_library.h"
 #include "tests/plugin_fixture.h"
 
@@ -24,6 +25,7 @@ using testing_support::TheClapLibrary;
 
 constexpr clap_id kLoGain = 10;
 constexpr clap_id kStereoMs = 26;
+constexpr clap_id kBypass = 30;
 
 std::vector<std::string> ExportedSymbols(const std::string& path)
 {
@@ -93,9 +95,10 @@ TEST(ClapParams, TextsEqualTheVstDisplaysAndReadBack)
     auto clap = NewClapInstance();
     auto vst = testing_support::StartedInstance();
     ASSERT_TRUE(clap && vst);
+    // The thirty, then the bypass (ClapBypass below).
     const uint32_t count = clap->params->count(clap->plugin);
-    ASSERT_EQ(count, 30u);
-    for (uint32_t index = 0; index < count; ++index) {
+    ASSERT_EQ(count, 31u);
+    for (uint32_t index = 0; index < 30; ++index) {
         clap_param_info_t info{};
         ASSERT_TRUE(clap->params->get_info(clap->plugin, index, &info));
         EXPECT_EQ(info.id, index);
@@ -123,7 +126,7 @@ TEST(ClapParams, TextsEqualTheVstDisplaysAndReadBack)
         }
     }
     double v = 0.0;
-    EXPECT_FALSE(clap->params->get_value(clap->plugin, 30, &v));
+    EXPECT_FALSE(clap->params->get_value(clap->plugin, count, &v));
     EXPECT_FALSE(clap->params->text_to_value(clap->plugin, kLoGain, "loud", &v));
     EXPECT_FALSE(clap->params->text_to_value(clap->plugin, kLoGain, "", &v));
     EXPECT_EQ(clap->Text(kStereoMs, 0.0), "Stereo");
@@ -143,15 +146,16 @@ TEST(ClapState, TravelsThroughShortReadsAndWritesIntoAFreshInstance)
 
     std::vector<unsigned char> bytes;
     ASSERT_TRUE(from->Save(bytes, 7));
-    ASSERT_EQ(bytes.size(), 260u);
+    ASSERT_EQ(bytes.size(), 264u);
     EXPECT_EQ((std::vector<unsigned char>(bytes.begin(), bytes.begin() + 4)),
               (std::vector<unsigned char>{0x00, 0x00, 0x7A, 0xC4}));
-    // The same chunk the VST 2.4 build hands out with the same settings.
+    // The same chunk the VST 2.4 build hands out with the same settings, then the bypass, off.
     auto vst = testing_support::StartedInstance();
     vst->SetParameter(static_cast<int32_t>(kLoGain), static_cast<float>((4.3 + 20.0) / 40.0));
     vst->SetParameter(static_cast<int32_t>(kStereoMs), 0.0f);
     vst->SetParameter(0, 31.0f / 40.0f);
-    EXPECT_EQ(vst->GetChunk(), bytes);
+    EXPECT_EQ(vst->GetChunk(), std::vector<unsigned char>(bytes.begin(), bytes.begin() + 260));
+    EXPECT_EQ(std::vector<unsigned char>(bytes.begin() + 260, bytes.end()), std::vector<unsigned char>(4, 0));
 
     ASSERT_TRUE(into->Load(bytes, 3));
     EXPECT_GE(into->valueRescans.load(), 1);
@@ -267,6 +271,73 @@ TEST(ClapCarelessHost, GetsNeutralAnswersAndKeepsItsValues)
     // A host that never deactivates before destroying.
     clap->plugin->destroy(clap->plugin);
     clap->plugin = nullptr;
+}
+
+template <typename Sample> void ExpectBypassInTime(bool inPlace)
+{
+    using testing_support::BypassSwitch;
+    auto clap = NewClapInstance();
+    ASSERT_TRUE(clap && clap->Start(testing_support::kBypassRate, testing_support::kBypassBlock));
+    const uint32_t latency = clap->latency->get(clap->plugin);
+    EventList output;
+    output.AddValue(testing_support::kBypassOutputIndex, -20.0);
+    clap->Flush(&output);
+    testing_support::ExpectBypassInTime<Sample>(
+        [&](Sample** in, Sample** out, int frames, BypassSwitch change) {
+            EventList events;
+            if (change != BypassSwitch::kNone) events.AddValue(kBypass, change == BypassSwitch::kOn ? 1.0 : 0.0);
+            EXPECT_EQ(clap->Process(in, out, static_cast<uint32_t>(frames), &events), CLAP_PROCESS_CONTINUE);
+        },
+        static_cast<int32_t>(latency), inPlace);
+    EXPECT_EQ(clap->latency->get(clap->plugin), latency);
+    clap->Idle();
+    EXPECT_EQ(clap->restartRequests.load(), 0) << "nothing to restart for";
+}
+
+// The host's bypass is parameter 30, after the thirty, flagged as the bypass.
+TEST(ClapBypass, IsTheBypassParameterAndKeepsTheOutputInTimeWithTheLatency)
+{
+    auto clap = NewClapInstance();
+    ASSERT_TRUE(clap);
+    clap_param_info_t info{};
+    ASSERT_TRUE(clap->params->get_info(clap->plugin, 30, &info));
+    EXPECT_EQ(info.id, kBypass);
+    EXPECT_STREQ(info.name, "Bypass");
+    EXPECT_EQ(info.flags, CLAP_PARAM_IS_BYPASS | CLAP_PARAM_IS_STEPPED | CLAP_PARAM_IS_AUTOMATABLE);
+    EXPECT_EQ(info.min_value, 0.0);
+    EXPECT_EQ(info.max_value, 1.0);
+    EXPECT_EQ(info.default_value, 0.0);
+    EXPECT_EQ(clap->Value(kBypass), 0.0);
+    EXPECT_EQ(clap->Text(kBypass, 1.0), "On");
+    double typed = -1.0;
+    EXPECT_TRUE(clap->params->text_to_value(clap->plugin, kBypass, "off", &typed));
+    EXPECT_EQ(typed, 0.0);
+
+    for (bool inPlace : {false, true}) {
+        ExpectBypassInTime<float>(inPlace);
+        ExpectBypassInTime<double>(inPlace);
+    }
+}
+
+// The state is the chunk and then the bypass as a float; a state saved before the bypass was
+// kept loads with it off.
+TEST(ClapBypass, TravelsWithTheState)
+{
+    auto from = NewClapInstance();
+    auto into = NewClapInstance();
+    ASSERT_TRUE(from && into);
+    EventList bypass;
+    bypass.AddValue(kBypass, 1.0);
+    from->Flush(&bypass);
+    std::vector<unsigned char> bytes;
+    ASSERT_TRUE(from->Save(bytes, 5));
+    ASSERT_EQ(bytes.size(), 264u);
+    EXPECT_EQ(std::vector<unsigned char>(bytes.begin() + 260, bytes.end()),
+              (std::vector<unsigned char>{0x00, 0x00, 0x80, 0x3F}));
+    ASSERT_TRUE(into->Load(bytes, 3));
+    EXPECT_EQ(into->Value(kBypass), 1.0);
+    ASSERT_TRUE(into->Load(std::vector<unsigned char>(bytes.begin(), bytes.begin() + 260)));
+    EXPECT_EQ(into->Value(kBypass), 0.0);
 }
 
 } // namespace

@@ -1,8 +1,13 @@
 // What the editor's drawing section puts on the surface: knobs and value texts at their
 // places, the lit switches, the letters over the meters, the faint muted bands, the hidden
-// balance slider of mono input and the build label.
+// balance slider of mono input, the build label, and the meters at rest under the host's
+// bypass.
 
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <vector>
 
 #include "tests/editor_frames.h"
 
@@ -199,6 +204,36 @@ TEST(EditorDrawing, AFrameWithNoEditorOpenDrawsNothingAndChangesNothing)
     f.e().mouseX = 0;
     f.e().DoGraphics();
     EXPECT_EQ(f.Slider(1), 55.0);
+}
+
+// A loud 60 Hz sine into LO Compress at 40 dB draws a long LO bar; bypassed by the host, the
+// bar is gone and only the held peak mark (one row) is left.
+TEST(EditorDrawing, MetersRestWhileTheHostBypasses)
+{
+    EditorFrames f;
+    f.SetSlider(1, 40);
+    double phase = 0.0;
+    auto play = [&](int blocks) {
+        std::vector<double> left(512), right(512);
+        for (int b = 0; b < blocks; ++b) {
+            for (size_t i = 0; i < left.size(); ++i, phase += 2 * std::numbers::pi * 60 / 44100)
+                left[i] = right[i] = 0.9 * std::sin(phase);
+            double* io[2] = {left.data(), right.data()};
+            f.p.aeffect->processDoubleReplacing(f.p.aeffect, io, io, 512);
+        }
+    };
+    // What the LO meter of channel 1 draws below its rest row, after a second of programme.
+    auto barPixels = [&] {
+        play(86);
+        f.Frame(0, 0);
+        play(1);
+        f.Frame(0, 0);
+        f.DrawReference();
+        return f.DifferingPixels(533, 135, 10, 298);
+    };
+    EXPECT_GT(barPixels(), 100);
+    ASSERT_EQ(f.p.Dispatch(effSetBypass, 0, 1), 1);
+    EXPECT_LE(barPixels(), 10);
 }
 
 } // namespace

@@ -100,11 +100,13 @@ public:
         lilv_plugin_get_port_ranges_float(bundle_.plugin, minimum.data(), maximum.data(), defaults.data());
         for (uint32_t i = 0; i < lv2_ports::kParameterCount; ++i)
             controls[i] = defaults[i];
+        controls[lv2_ports::kEnabled] = defaults[lv2_ports::kEnabled];
         instance_ = lilv_plugin_instantiate(bundle_.plugin, rate, features);
         if (!instance_) return;
         for (uint32_t i = 0; i < lv2_ports::kParameterCount; ++i)
             lilv_instance_connect_port(instance_, i, &controls[i]);
         lilv_instance_connect_port(instance_, lv2_ports::kLatency, &controls[lv2_ports::kLatency]);
+        lilv_instance_connect_port(instance_, lv2_ports::kEnabled, &controls[lv2_ports::kEnabled]);
         lilv_instance_activate(instance_);
     }
     ~Lv2Instance()
@@ -135,8 +137,8 @@ private:
     LilvInstance* instance_ = nullptr;
 
 public:
-    // Every port's value place by port number: the parameters and the latency; the audio
-    // ports' places are unused.
+    // Every port's value place by port number: the parameters, the latency and the enabled
+    // port; the audio ports' places are unused.
     std::vector<float> controls;
 };
 

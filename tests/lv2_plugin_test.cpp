@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "bench/programme_material.h"
+#include "tests/bypass_material.h"
 #include "tests/lv2_host.h"
 #include "tests/plugin_fixture.h"
 #include "tests/restart_material.h"
@@ -142,8 +143,8 @@ TEST(Lv2Bundle, Lv2infoListsThePluginItsPortsAndItsEditor)
     int ports = 0;
     for (size_t at = info.output.find("\n\tPort "); at != std::string::npos; at = info.output.find("\n\tPort ", at + 1))
         ++ports;
-    EXPECT_EQ(ports, 35);
-    EXPECT_NE(info.output.find("\tPort 34:"), std::string::npos);
+    EXPECT_EQ(ports, 36);
+    EXPECT_NE(info.output.find("\tPort 35:"), std::string::npos);
     EXPECT_EQ(info.output.find("Required Features"), std::string::npos) << "the processor needs nothing";
 }
 
@@ -300,6 +301,48 @@ TEST(Lv2Plugin, ProcessesLikeTheVstBuildSampleForSample)
            {29, 0}},
           lv2, *vst);
     EXPECT_EQ(DifferingFrames(lv2, *vst, music, 2 * 48000, 48000, true), 0);
+}
+
+// The host's bypass is the port designated lv2:enabled, after all the others: a toggle, 1
+// (processing) by default. Turned off, it keeps the output in time with the latency port.
+TEST(Lv2Bypass, IsTheEnabledPortAndKeepsTheOutputInTimeWithTheLatency)
+{
+    const LilvPlugin* plugin = Lv2Bundle::Get().plugin;
+    ASSERT_TRUE(plugin);
+    LilvWorld* world = Lv2Bundle::Get().world;
+    LilvNode* input = lilv_new_uri(world, LV2_CORE__InputPort);
+    LilvNode* enabled = lilv_new_uri(world, LV2_CORE__enabled);
+    LilvNode* toggled = lilv_new_uri(world, LV2_CORE__toggled);
+    const LilvPort* port = lilv_plugin_get_port_by_designation(plugin, input, enabled);
+    ASSERT_TRUE(port);
+    EXPECT_EQ(lilv_port_get_index(plugin, port), lv2_ports::kEnabled);
+    EXPECT_EQ(lv2_ports::kEnabled, lv2_ports::kCount - 1) << "after the ports of older sessions";
+    EXPECT_STREQ(lilv_node_as_string(lilv_port_get_symbol(plugin, port)), "enabled");
+    EXPECT_TRUE(lilv_port_has_property(plugin, port, toggled));
+    LilvNode *defaultValue = nullptr, *minimum = nullptr, *maximum = nullptr;
+    lilv_port_get_range(plugin, port, &defaultValue, &minimum, &maximum);
+    ASSERT_TRUE(defaultValue && minimum && maximum);
+    EXPECT_EQ(lilv_node_as_float(defaultValue), 1.0f);
+    EXPECT_EQ(lilv_node_as_float(minimum), 0.0f);
+    EXPECT_EQ(lilv_node_as_float(maximum), 1.0f);
+    for (LilvNode* node : {defaultValue, minimum, maximum, input, enabled, toggled})
+        lilv_node_free(node);
+
+    using testing_support::BypassSwitch;
+    for (bool inPlace : {false, true}) {
+        Lv2Instance lv2(testing_support::kBypassRate, nullptr);
+        ASSERT_TRUE(lv2);
+        lv2.controls[testing_support::kBypassOutputIndex] = -20.0f;
+        const float latency = lv2.Latency();
+        testing_support::ExpectBypassInTime<float>(
+            [&](float** in, float** out, int frames, BypassSwitch change) {
+                if (change != BypassSwitch::kNone)
+                    lv2.controls[lv2_ports::kEnabled] = change == BypassSwitch::kOn ? 0.0f : 1.0f;
+                lv2.Run(in[0], in[1], out[0], out[1], static_cast<uint32_t>(frames));
+            },
+            static_cast<int32_t>(latency), inPlace);
+        EXPECT_EQ(lv2.Latency(), latency);
+    }
 }
 
 // Hosts read the latency port once activation returns, before any run.

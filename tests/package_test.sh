@@ -38,7 +38,7 @@ TOLVANGER_TEST_VST3="$root/usr/lib/vst3/Tolvanger.vst3/Contents/x86_64-linux/Tol
 # An LV2 host finds the packaged bundle, with every port and the editor.
 LV2_PATH="$root/usr/lib/lv2" lv2info urn:calder-forges:tolvanger >"$scratch/lv2info.txt" ||
   fail "lv2info does not find the packaged bundle"
-[ "$(grep -c '^[[:space:]]*Port [0-9]*:' "$scratch/lv2info.txt")" = 35 ] || fail "the packaged LV2 plug-in has not 35 ports"
+[ "$(grep -c '^[[:space:]]*Port [0-9]*:' "$scratch/lv2info.txt")" = 36 ] || fail "the packaged LV2 plug-in has not 36 ports"
 grep -q 'X11UI' "$scratch/lv2info.txt" || fail "the packaged LV2 plug-in has no X11 editor"
 
 # A CLAP host finds the packaged plug-in through its one export.

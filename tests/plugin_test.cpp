@@ -1,9 +1,10 @@
 // The core's Plugin as every format's adapter drives it: what hosts are told of the
-// parameters, the one rule for typed text, the one rule for states, and when a change is
-// heard.
+// parameters, the one rule for typed text, the one rule for states, when a change is heard,
+// and the bypass as the formats that list it as a parameter see it.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -59,7 +60,9 @@ TEST(Plugin, TellsHostsEachParameterAsTheTableHasIt)
         EXPECT_EQ(plugin.ParameterLabel(i), "") << "the VST 2.4 label stays empty";
     }
     EXPECT_EQ(plugin.Parameter(-1), nullptr);
-    EXPECT_EQ(plugin.Parameter(kParameterTableSize), nullptr);
+    EXPECT_FALSE(plugin.Parameter(kParameterTableSize - 1)->bypass);
+    EXPECT_TRUE(plugin.Parameter(Plugin::kBypassParameter)->bypass);
+    EXPECT_EQ(plugin.Parameter(Plugin::kParameterCountWithBypass), nullptr);
     EXPECT_EQ(plugin.Latency(), 0) << "not switched on yet";
 }
 
@@ -173,6 +176,64 @@ TEST(Plugin, ACleanStartSoundsLikeAFreshInstance)
     used.Render(0, 20000);
     used.plugin.RequestCleanStart();
     EXPECT_EQ(used.Render(20000, 20000), fresh.Render(20000, 20000));
+}
+
+// After the thirty, a switch that is the bypass: its texts, typed values and sets follow the
+// rules of the thirty; the state with the bypass is the chunk and a float, and the chunk
+// alone stays as it is.
+TEST(Plugin, TheBypassIsASwitchAfterTheThirtyAndAFloatAfterTheChunk)
+{
+    QuietHost host;
+    Plugin plugin(host);
+    constexpr int32_t kBypass = Plugin::kBypassParameter;
+    ASSERT_EQ(kBypass, kParameterTableSize);
+    const ParameterInfo* info = plugin.Parameter(kBypass);
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->name, "Bypass");
+    EXPECT_EQ(info->options, (std::vector<std::string>{"Off", "On"}));
+    EXPECT_EQ(info->stepCount, 1);
+    EXPECT_EQ(info->defaultValue, 0.0);
+    EXPECT_EQ(plugin.ParameterName(kBypass), "Bypass");
+    EXPECT_EQ(plugin.ParameterDisplay(kBypass), "Off");
+    double typed = -1.0;
+    ASSERT_TRUE(plugin.ParseValue(kBypass, " ON ", typed));
+    EXPECT_EQ(typed, 1.0);
+
+    const void* data = nullptr;
+    const int32_t chunkSize = plugin.GetState(&data);
+    ASSERT_EQ(chunkSize, Plugin::kStateChunkBytes);
+    const std::vector<unsigned char> chunk(static_cast<const unsigned char*>(data),
+                                           static_cast<const unsigned char*>(data) + chunkSize);
+
+    plugin.SetNormalized(kBypass, 0.6);
+    EXPECT_TRUE(plugin.Bypassed());
+    EXPECT_EQ(plugin.GetNormalized(kBypass), 1.0);
+    EXPECT_EQ(plugin.ParameterDisplay(kBypass), "On");
+    plugin.SetValue(kBypass, std::nan(""));
+    EXPECT_TRUE(plugin.Bypassed()) << "no number changes nothing";
+    ASSERT_EQ(plugin.GetState(&data), chunkSize);
+    EXPECT_TRUE(std::equal(chunk.begin(), chunk.end(), static_cast<const unsigned char*>(data)));
+
+    const int32_t size = plugin.GetStateWithBypass(&data);
+    ASSERT_EQ(size, chunkSize + 4);
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    EXPECT_TRUE(std::equal(chunk.begin(), chunk.end(), bytes));
+    EXPECT_EQ(std::vector<unsigned char>(bytes + chunkSize, bytes + size),
+              (std::vector<unsigned char>{0x00, 0x00, 0x80, 0x3F}));
+    const std::vector<unsigned char> withBypass(bytes, bytes + size);
+
+    Plugin other(host);
+    EXPECT_TRUE(other.SetStateWithBypass(withBypass.data(), size));
+    EXPECT_TRUE(other.Bypassed());
+    EXPECT_TRUE(other.SetStateWithBypass(chunk.data(), chunkSize)) << "a state saved before the bypass";
+    EXPECT_FALSE(other.Bypassed());
+    other.SetBypass(true);
+    std::vector<unsigned char> foreign = withBypass;
+    foreign[0] ^= 0x01;
+    EXPECT_FALSE(other.SetStateWithBypass(foreign.data(), size));
+    EXPECT_TRUE(other.Bypassed()) << "a refused state changes nothing";
+    EXPECT_TRUE(other.SetState(chunk.data(), chunkSize));
+    EXPECT_TRUE(other.Bypassed()) << "the chunk alone does not hold the bypass";
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 
 #include "bench/programme_material.h"
 #include "effect/parameter_table.h"
+#include "tests/bypass_material.h"
 #include "tests/plugin_fixture.h"
 #include "tests/restart_material.h"
 #include "tests/torn_settings.h"
@@ -153,7 +154,8 @@ TEST(Vst3Parameters, MatchTheVstBuildsNamesDefaultsAndTexts)
     ASSERT_TRUE(vst);
     vst->Dispatch(effOpen);
     IEditController* controller = effect->controller;
-    ASSERT_EQ(controller->getParameterCount(), vst->effect()->numParams);
+    // The thirty, then the bypass (Vst3Bypass below).
+    ASSERT_EQ(controller->getParameterCount(), vst->effect()->numParams + 1);
     // What the block section reads of the transport, and nothing more.
     auto* requirements = Query<IProcessContextRequirements>(effect->component);
     ASSERT_TRUE(requirements);
@@ -166,7 +168,7 @@ TEST(Vst3Parameters, MatchTheVstBuildsNamesDefaultsAndTexts)
     for (int32_t i = 0; i < vst->effect()->numParams; ++i)
         defaults.push_back(vst->GetParameter(i));
 
-    for (int32_t i = 0; i < controller->getParameterCount(); ++i) {
+    for (int32_t i = 0; i < vst->effect()->numParams; ++i) {
         SCOPED_TRACE(vst->ParameterName(i));
         ParameterInfo info{};
         ASSERT_EQ(controller->getParameterInfo(i, info), kResultOk);
@@ -371,9 +373,11 @@ TEST(Vst3State, RoundTripIntoAFreshInstanceRestoresEverySetting)
     float* io[2] = {silence[0], silence[1]};
     ASSERT_EQ(effect->Process<float>(io, io, 16, &changes), kResultOk);
 
+    // The VST 2.4 build's chunk, then the bypass, off.
     const std::vector<unsigned char> state = effect->State();
-    ASSERT_EQ(state.size(), 260u);
-    EXPECT_EQ(state, vst->GetChunk());
+    ASSERT_EQ(state.size(), 264u);
+    EXPECT_EQ(std::vector<unsigned char>(state.begin(), state.begin() + 260), vst->GetChunk());
+    EXPECT_EQ(std::vector<unsigned char>(state.begin() + 260, state.end()), std::vector<unsigned char>(4, 0));
 
     auto fresh = StartedEffect(44100.0, 512);
     ASSERT_TRUE(fresh);
@@ -435,7 +439,7 @@ TEST(Vst3Effect, CarelessHostsGetNeutralAnswers)
     // A state without our marker, or with no bytes, is refused and changes nothing; one with
     // the marker is taken whatever its length, as in every format.
     const std::vector<unsigned char> good = effect->State();
-    ASSERT_EQ(good.size(), 260u);
+    ASSERT_EQ(good.size(), 264u);
     std::vector<unsigned char> unmarked = good;
     unmarked[0] ^= 0x5A;
     for (const auto& bad : {unmarked, std::vector<unsigned char>{0x00, 0x00, 0x7A}, std::vector<unsigned char>{}}) {
@@ -449,6 +453,72 @@ TEST(Vst3Effect, CarelessHostsGetNeutralAnswers)
     EXPECT_NE(effect->component->setState(nullptr), kResultOk);
     EXPECT_NE(effect->component->getState(nullptr), kResultOk);
     EXPECT_EQ(effect->controller->createView("another"), nullptr);
+}
+
+constexpr ParamID kBypass = 30;
+
+template <class Sample> void ExpectBypassInTime(bool inPlace)
+{
+    using testing_support::BypassSwitch;
+    auto effect = StartedEffect(testing_support::kBypassRate, testing_support::kBypassBlock,
+                                sizeof(Sample) == 4 ? kSample32 : kSample64);
+    ASSERT_TRUE(effect);
+    const uint32_t latency = effect->processor->getLatencySamples();
+    const size_t restarts = effect->handler.Restarts().size();
+    bool first = true;
+    testing_support::ExpectBypassInTime<Sample>(
+        [&](Sample** in, Sample** out, int frames, BypassSwitch change) {
+            ParameterChanges changes;
+            if (first) changes.Add(testing_support::kBypassOutputIndex, 0, 0.0);
+            first = false;
+            if (change != BypassSwitch::kNone) changes.Add(kBypass, 0, change == BypassSwitch::kOn ? 1.0 : 0.0);
+            EXPECT_EQ(effect->Process<Sample>(in, out, frames, &changes), kResultOk);
+        },
+        static_cast<int32_t>(latency), inPlace);
+    EXPECT_EQ(effect->processor->getLatencySamples(), latency);
+    EXPECT_EQ(effect->handler.Restarts().size(), restarts) << "nothing to restart for";
+}
+
+// The host's bypass is parameter 30, after the thirty, flagged as the bypass; 31 stays free.
+TEST(Vst3Bypass, IsTheBypassParameterAndKeepsTheOutputInTimeWithTheLatency)
+{
+    auto effect = Effect::Create(LoadedModule());
+    ASSERT_TRUE(effect);
+    ParameterInfo info{};
+    ASSERT_EQ(effect->controller->getParameterInfo(30, info), kResultOk);
+    EXPECT_EQ(info.id, kBypass);
+    EXPECT_EQ(ToUtf8(info.title), "Bypass");
+    EXPECT_EQ(info.flags, ParameterInfo::kCanAutomate | ParameterInfo::kIsBypass);
+    EXPECT_EQ(info.stepCount, 1);
+    EXPECT_EQ(info.defaultNormalizedValue, 0.0);
+    EXPECT_EQ(effect->controller->getParamNormalized(kBypass), 0.0);
+    EXPECT_EQ(effect->Display(kBypass, 0.0), "Off");
+    EXPECT_EQ(effect->Display(kBypass, 1.0), "On");
+    EXPECT_NE(effect->controller->getParameterInfo(31, info), kResultOk);
+
+    for (bool inPlace : {false, true}) {
+        ExpectBypassInTime<float>(inPlace);
+        ExpectBypassInTime<double>(inPlace);
+    }
+}
+
+// The component state is the chunk and then the bypass as a float; a state saved before the
+// bypass was kept loads with it off.
+TEST(Vst3Bypass, TravelsWithTheComponentState)
+{
+    auto effect = StartedEffect(48000.0, 512);
+    auto fresh = StartedEffect(48000.0, 512);
+    ASSERT_TRUE(effect && fresh);
+    ASSERT_EQ(effect->controller->setParamNormalized(kBypass, 1.0), kResultOk);
+    const std::vector<unsigned char> state = effect->State();
+    ASSERT_EQ(state.size(), 264u);
+    EXPECT_EQ(std::vector<unsigned char>(state.begin() + 260, state.end()),
+              (std::vector<unsigned char>{0x00, 0x00, 0x80, 0x3F}));
+    ASSERT_EQ(fresh->SetState(state), kResultOk);
+    EXPECT_EQ(fresh->controller->getParamNormalized(kBypass), 1.0);
+    EXPECT_EQ(fresh->State(), state);
+    ASSERT_EQ(fresh->SetState(std::vector<unsigned char>(state.begin(), state.begin() + 260)), kResultOk);
+    EXPECT_EQ(fresh->controller->getParamNormalized(kBypass), 0.0);
 }
 
 } // namespace

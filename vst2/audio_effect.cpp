@@ -282,6 +282,8 @@ intptr_t AudioEffectX::dispatcher(int32_t opcode, int32_t index, intptr_t value,
     case effCanDo:
         if (!ptr) return -1;
         return canDo(static_cast<char*>(ptr));
+    case effSetBypass:
+        return setBypass(value != 0) ? 1 : 0;
     case effGetTailSize:
         return getGetTailSize();
     case effGetVstVersion:

@@ -125,6 +125,8 @@ public:
     virtual bool getProductString(char* /*text*/) { return false; }
     virtual int32_t getVendorVersion() { return 0; }
     virtual int32_t canDo(char* /*text*/) { return 0; }
+    // effSetBypass: true when the plug-in takes the host's bypass.
+    virtual bool setBypass(bool /*bypassed*/) { return false; }
     virtual int32_t getGetTailSize() { return 0; }
     virtual int32_t getCurrentMidiProgram(int32_t /*channel*/, void* /*programName*/) { return -1; }
     virtual intptr_t getVstVersion() { return 2400; }

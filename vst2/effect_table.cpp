@@ -11,6 +11,13 @@ namespace {
 
 Plugin* Instance(CVeST* host) { return host ? host->plugin : nullptr; }
 
+// The thirty are the VST 2.4 parameters; the bypass comes through effSetBypass instead.
+Plugin* WithParameter(CVeST* host, int32_t index)
+{
+    Plugin* p = Instance(host);
+    return p && index >= 0 && index < p->ParameterCount() ? p : nullptr;
+}
+
 void Create(CVeST* host)
 {
     Plugin* p = Instance(host);
@@ -122,30 +129,30 @@ int32_t GetProgramNameIndexed(CVeST*, int32_t, int32_t, char*) { return 0; }
 
 float GetParameter(CVeST* host, int32_t index)
 {
-    Plugin* p = Instance(host);
+    Plugin* p = WithParameter(host, index);
     return p ? static_cast<float>(p->GetNormalized(index)) : 0.0f;
 }
 
 void SetParameter(CVeST* host, int32_t index, double value)
 {
-    if (Plugin* p = Instance(host)) p->SetNormalized(index, value);
+    if (Plugin* p = WithParameter(host, index)) p->SetNormalized(index, value);
 }
 
 void GetParameterName(CVeST* host, int32_t index, char* text)
 {
-    Plugin* p = Instance(host);
+    Plugin* p = WithParameter(host, index);
     CopyText(text, p ? p->ParameterName(index) : std::string(), text_limit::kParameterText);
 }
 
 void GetParameterLabel(CVeST* host, int32_t index, char* text)
 {
-    Plugin* p = Instance(host);
+    Plugin* p = WithParameter(host, index);
     CopyText(text, p ? p->ParameterLabel(index) : std::string(), text_limit::kParameterText);
 }
 
 void GetParameterDisplay(CVeST* host, int32_t index, char* text)
 {
-    Plugin* p = Instance(host);
+    Plugin* p = WithParameter(host, index);
     CopyText(text, p ? p->ParameterDisplay(index) : std::string(), text_limit::kParameterText);
 }
 
@@ -177,6 +184,15 @@ int32_t SetChunk(CVeST* host, void* data, int32_t byteSize, bool)
     if (!p || !data || byteSize < 0) return 0;
     p->SetState(data, byteSize);
     return byteSize;
+}
+
+// The chunk stays as it is: a VST 2.4 host keeps its bypass itself and sets it again.
+int32_t SetBypass(CVeST* host, bool bypassed)
+{
+    Plugin* p = Instance(host);
+    if (!p) return 0;
+    p->SetBypass(bypassed);
+    return 1;
 }
 
 } // namespace
@@ -212,5 +228,6 @@ VeSTCallbackTable MakeCallbackTable()
     t.processDoubleReplacing = ProcessDoubleReplacing;
     t.getChunk = GetChunk;
     t.setChunk = SetChunk;
+    t.setBypass = SetBypass;
     return t;
 }

@@ -141,10 +141,12 @@ bool CVeST::TakeMidiEvent(VstMidiEvent& event)
 
 int32_t CVeST::canDo(char* text)
 {
-    // A terminated comparison: a short host text is never read past its end.
-    if (text && std::strcmp(text, "receiveVstMidiEvent") == 0) return 1;
+    // Terminated comparisons: a short host text is never read past its end.
+    if (text && (std::strcmp(text, "receiveVstMidiEvent") == 0 || std::strcmp(text, "bypass") == 0)) return 1;
     return -1;
 }
+
+bool CVeST::setBypass(bool bypassed) { return table.setBypass && table.setBypass(this, bypassed) != 0; }
 
 intptr_t CVeST::vendorSpecific(int32_t index, intptr_t value, void*, float opt)
 {

@@ -44,6 +44,7 @@ public:
     int32_t getVendorVersion() override;
     int32_t processEvents(VstEvents* events) override;
     int32_t canDo(char* text) override;
+    bool setBypass(bool bypassed) override;
     // The host's scale for the editor: 'PreS' with the value 'AeCs', or 'AeCs' alone, the scale
     // in `opt`.
     intptr_t vendorSpecific(int32_t index, intptr_t value, void* ptr, float opt) override;

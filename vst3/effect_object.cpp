@@ -39,9 +39,10 @@ tresult CreateEffectObject(const char* iid, void** object) noexcept
     }
 }
 
+// The thirty parameters with their VST 2.4 indices as IDs, then the bypass.
 EffectObject::EffectObject() : plugin_(std::make_unique<Plugin>(static_cast<HostInterface&>(*this)))
 {
-    parameterCount_ = plugin_->ParameterCount();
+    parameterCount_ = Plugin::kParameterCountWithBypass;
 }
 
 EffectObject::~EffectObject()
@@ -136,7 +137,7 @@ tresult EffectObject::GetComponentState(IBStream* stream)
 {
     if (!stream) return kInvalidArgument;
     const void* chunk = nullptr;
-    const int32_t size = plugin_->GetState(&chunk);
+    const int32_t size = plugin_->GetStateWithBypass(&chunk);
     if (size <= 0 || !chunk) return kInternalError;
     int32_t written = 0;
     if (stream->write(const_cast<void*>(chunk), size, &written) != kResultOk || written != size) return kResultFalse;
@@ -155,7 +156,7 @@ tresult EffectObject::SetComponentState(IBStream* stream)
             bytes.insert(bytes.end(), block, block + std::min<int32_t>(got, sizeof block));
             if (static_cast<int32_t>(bytes.size()) > kLongestState) return kResultFalse;
         }
-        if (!plugin_->SetState(bytes.data(), static_cast<int32_t>(bytes.size()))) return kResultFalse;
+        if (!plugin_->SetStateWithBypass(bytes.data(), static_cast<int32_t>(bytes.size()))) return kResultFalse;
     } catch (...) {
         return kOutOfMemory;
     }
@@ -334,7 +335,11 @@ tresult EffectObject::getParameterInfo(int32_t index, vst3::ParameterInfo& info)
     info.stepCount = parameter->stepCount;
     info.defaultNormalizedValue = plugin_->Normalize(index, parameter->defaultValue);
     info.unitId = 0;
-    info.flags = vst3::ParameterInfo::kCanAutomate | (parameter->options.empty() ? 0 : vst3::ParameterInfo::kIsList);
+    info.flags = vst3::ParameterInfo::kCanAutomate;
+    if (parameter->bypass)
+        info.flags |= vst3::ParameterInfo::kIsBypass;
+    else if (!parameter->options.empty())
+        info.flags |= vst3::ParameterInfo::kIsList;
     return kResultOk;
 }
 

@@ -4,7 +4,7 @@
 // it is inside processReplacing or processDoubleReplacing, and drives the library
 // through the orders hosts use: processing before open and before mains-on, after a
 // suspend, after a new sample rate with and without a suspend, after mains-on twice,
-// and on a block that turns the state non-finite. It is a program of its own because of
+// on a block that turns the state non-finite, and bypassed, fading either way. It is a program of its own because of
 // the replaced allocator, and is left out of the sanitizer builds, whose runtimes
 // replace it themselves.
 
@@ -216,6 +216,7 @@ TEST(AudioAllocation, NoAudioCallAllocatesWhateverOrderTheHostCallsIn)
     const std::vector<Step> steps = {
         {"made, not opened", [](Counted&) {}},
         {"opened, before mains on", [](Counted& p) { p.Dispatch(effOpen); }},
+        {"bypassed before mains on", [](Counted& p) { p.Dispatch(effSetBypass, 1); }},
         {"rate and block size set, before mains on",
          [](Counted& p) {
              p.Dispatch(effSetSampleRate, 0, 44100.0f);
@@ -223,6 +224,8 @@ TEST(AudioAllocation, NoAudioCallAllocatesWhateverOrderTheHostCallsIn)
          }},
         {"mains on at 44.1 kHz", [](Counted& p) { p.Dispatch(effMainsChanged, 1); }},
         {"a non-finite sample", [](Counted&) {}, true},
+        {"the bypass off, fading back", [](Counted& p) { p.Dispatch(effSetBypass, 0); }},
+        {"the bypass on, fading in", [](Counted& p) { p.Dispatch(effSetBypass, 1); }},
         {"after a suspend", [](Counted& p) { p.Dispatch(effMainsChanged, 0); }},
         {"mains on again", [](Counted& p) { p.Dispatch(effMainsChanged, 1); }},
         {"96 kHz set without a suspend", [](Counted& p) { p.Dispatch(effSetSampleRate, 0, 96000.0f); }},
@@ -233,6 +236,7 @@ TEST(AudioAllocation, NoAudioCallAllocatesWhateverOrderTheHostCallsIn)
              p.Dispatch(effSetSampleRate, 0, 22050.0f);
              p.Dispatch(effMainsChanged, 1);
          }},
+        {"the bypass off at 22.05 kHz", [](Counted& p) { p.Dispatch(effSetBypass, 0); }},
         {"opened again while running", [](Counted& p) { p.Dispatch(effOpen); }},
         {"mains on after that", [](Counted& p) { p.Dispatch(effMainsChanged, 1); }},
         {"a non-finite sample again", [](Counted&) {}, true},

@@ -138,6 +138,23 @@ std::string LatencyPort()
     return port.str();
 }
 
+// The host's bypass: hosts that know the designation bypass through it and keep the plug-in
+// running, in time.
+std::string EnabledPort()
+{
+    std::ostringstream port;
+    port << "[\n\t\ta lv2:InputPort ,\n\t\t\tlv2:ControlPort ;\n"
+         << "\t\tlv2:index " << lv2_ports::kEnabled << " ;\n"
+         << "\t\tlv2:symbol \"enabled\" ;\n"
+         << "\t\tlv2:name \"Enabled\" ;\n"
+         << "\t\tlv2:designation lv2:enabled ;\n"
+         << "\t\tlv2:portProperty lv2:toggled ;\n"
+         << "\t\tlv2:default 1.0 ;\n"
+         << "\t\tlv2:minimum 0.0 ;\n"
+         << "\t\tlv2:maximum 1.0\n\t]";
+    return port.str();
+}
+
 std::string Ports(TVexlEffect& effect)
 {
     if (effect.ParameterCount() != static_cast<int>(lv2_ports::kParameterCount))
@@ -145,7 +162,7 @@ std::string Ports(TVexlEffect& effect)
                                  " parameters; lv2/port_layout.h expects " +
                                  std::to_string(lv2_ports::kParameterCount));
     std::vector<std::string> ports;
-    std::set<std::string> symbols = {"in_left", "in_right", "out_left", "out_right", "latency"};
+    std::set<std::string> symbols = {"in_left", "in_right", "out_left", "out_right", "latency", "enabled"};
     for (uint32_t i = 0; i < lv2_ports::kParameterCount; ++i) {
         const ParameterRow& r = kParameterTable[i];
         if (!symbols.insert(r.symbol).second) throw std::runtime_error(std::string("two ports share ") + r.symbol);
@@ -156,6 +173,7 @@ std::string Ports(TVexlEffect& effect)
     ports.push_back(AudioPort(lv2_ports::kOutputLeft, false, "out_left", "Left Out"));
     ports.push_back(AudioPort(lv2_ports::kOutputRight, false, "out_right", "Right Out"));
     ports.push_back(LatencyPort());
+    ports.push_back(EnabledPort());
     std::string text;
     for (size_t i = 0; i < ports.size(); ++i)
         text += (i ? " , " : "") + ports[i];
