@@ -9,10 +9,13 @@
 // so the settings it derives have one writer and no block hears half of them.
 //
 // A state load is one change of many values: it stores them between BeginLoad and EndLoad
-// (loads take turns on a mutex; they never come from the audio thread), and the audio
-// thread takes nothing while one is under way, so a load is heard whole or not yet. The
-// audio thread never waits: a block that meets a load keeps the values it has and the
-// marks stay for the next block.
+// (loads take turns on a mutex; they never come from the audio thread). EndLoad hands the
+// audio thread a copy of all the values at once (a three-slot exchange: the loader fills a
+// free slot and swaps it in, the audio thread swaps the newest one out; neither waits), and
+// then stores that copy as the values read back, so what the host reads and what the audio
+// hears agree. A block takes the newest load whole, and single changes on top of it; it
+// takes no single change read while a load stores its values (those marks stay for the next
+// block), so it never hears part of a load, and a stream of loads cannot hold it back.
 
 #include <atomic>
 #include <cstdint>
@@ -51,10 +54,20 @@ protected:
 
 private:
     void Mark(int32_t number) noexcept;
+    bool TakeMarked(const uint64_t (&taken)[kSliderCount / 64], uint64_t sequence) noexcept;
 
     // One bit per slider number.
     std::atomic<uint64_t> marks_[kSliderCount / 64] = {};
     // Odd while a load stores its values.
     std::atomic<uint64_t> loadSequence_{0};
     std::mutex loadTurn_;
+
+    // The loads' copies: three slots, one the loader fills (its own), one the audio thread
+    // reads (its own), and one between them; `between_` names that one, with kFresh set while
+    // the audio thread has not taken it.
+    static constexpr int kFresh = 4;
+    SharedValue loadSlots_[3][kSliderCount];
+    int loaderSlot_ = 0;
+    int audioSlot_ = 1;
+    std::atomic<int> between_{2};
 };

@@ -79,6 +79,5 @@ int32_t TVexl::SetState(const void* data, int32_t byteCount, bool)
         ~LoadEnd() { self.EndLoad(); }
     } end{*this};
     DoSerialize();
-    MarkAllSliders();
     return byteCount;
 }
