@@ -1,5 +1,5 @@
 #pragma once
-// The 30 plain functions through which CVeST reaches the effect. CVeST never names the
+// The 29 plain functions through which CVeST reaches the effect. CVeST never names the
 // effect's class; only the entry point fills this table. A null entry makes its
 // operation do nothing and answer 0.
 
@@ -37,8 +37,6 @@ struct VeSTCallbackTable {
     void (*processDoubleReplacing)(CVeST* host, double** inputs, double** outputs, int32_t frames);
     int32_t (*getChunk)(CVeST* host, void** data, bool isPreset);
     int32_t (*setChunk)(CVeST* host, void* data, int32_t byteSize, bool isPreset);
-    // The host's bypass; answers 1 when taken.
-    int32_t (*setBypass)(CVeST* host, bool bypassed);
 };
 
-static_assert(sizeof(VeSTCallbackTable) == 30 * sizeof(void*));
+static_assert(sizeof(VeSTCallbackTable) == 29 * sizeof(void*));

@@ -186,15 +186,6 @@ int32_t SetChunk(CVeST* host, void* data, int32_t byteSize, bool)
     return byteSize;
 }
 
-// The chunk stays as it is: a VST 2.4 host keeps its bypass itself and sets it again.
-int32_t SetBypass(CVeST* host, bool bypassed)
-{
-    Plugin* p = Instance(host);
-    if (!p) return 0;
-    p->SetBypass(bypassed);
-    return 1;
-}
-
 } // namespace
 VeSTCallbackTable MakeCallbackTable()
 {
@@ -228,6 +219,5 @@ VeSTCallbackTable MakeCallbackTable()
     t.processDoubleReplacing = ProcessDoubleReplacing;
     t.getChunk = GetChunk;
     t.setChunk = SetChunk;
-    t.setBypass = SetBypass;
     return t;
 }

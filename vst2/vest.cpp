@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/plugin.h"
 #include "vst2/vest_editor.h"
 
 CVeST::CVeST(Plugin* instance, const VeSTCallbackTable& callbacks, audioMasterCallback master, int32_t programs,
@@ -146,7 +147,14 @@ int32_t CVeST::canDo(char* text)
     return -1;
 }
 
-bool CVeST::setBypass(bool bypassed) { return table.setBypass && table.setBypass(this, bypassed) != 0; }
+// Like the can-do answers, CVeST's own: the bypass wraps the processing and is no effect
+// function, so the table keeps its 29 entries.
+bool CVeST::setBypass(bool bypassed)
+{
+    if (!plugin) return false;
+    plugin->SetBypass(bypassed);
+    return true;
+}
 
 intptr_t CVeST::vendorSpecific(int32_t index, intptr_t value, void*, float opt)
 {
