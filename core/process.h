@@ -1,8 +1,9 @@
 #pragma once
-// The audio entry every format shares: the block section once, then per frame the inputs
-// into the sample values, the sample section, the sample values into the outputs. One frame
-// at a time, the inputs of a frame read before its outputs are written, so hosts may process
-// in place. Called on the audio thread; never allocates.
+// The audio entry every format shares: the block section once, then the frames: a stereo
+// effect that steps its frames itself takes the whole block at once; otherwise, per frame,
+// the inputs into the sample values, the sample section, the sample values into the
+// outputs. Either way the inputs of a frame are read before its outputs are written, so
+// hosts may process in place. Called on the audio thread; never allocates.
 
 #include <algorithm>
 #include <cstdint>
@@ -24,6 +25,9 @@ void ProcessFrames(TVexl& effect, int channelCount, In inputs, Out outputs, int3
         auto* out1 = outputs[1];
         if (!in0 || !in1 || !out0 || !out1) return;
         using Sample = std::remove_reference_t<decltype(*out0)>;
+        const Sample* const in[2] = {in0, in1};
+        Sample* const out[2] = {out0, out1};
+        if (effect.DoStereoFrames(in, out, frames)) return;
         for (int32_t j = 0; j < frames; ++j) {
             values[0] = static_cast<double>(in0[j]);
             values[1] = static_cast<double>(in1[j]);

@@ -13,6 +13,9 @@ namespace {
 
 struct Vec2 {
     static constexpr int kWidth = 2;
+    static constexpr bool kExponentOps = false;
+    using Mask = Vec2;
+    using Narrow = Vec2;
     __m128d v;
     static TOLVANGER_VECTOR Vec2 Splat(double x) { return {_mm_set1_pd(x)}; }
     static TOLVANGER_VECTOR Vec2 SplatBits(uint64_t bits)
@@ -20,20 +23,21 @@ struct Vec2 {
         return {_mm_castsi128_pd(_mm_set1_epi64x(static_cast<long long>(bits)))};
     }
     static TOLVANGER_VECTOR Vec2 Load(const double* p) { return {_mm_loadu_pd(p)}; }
+    static TOLVANGER_VECTOR Mask LoadMask(const double* p) { return Load(p); }
 };
 
 TOLVANGER_VECTOR void Store(double* p, Vec2 a) { _mm_storeu_pd(p, a.v); }
 TOLVANGER_VECTOR Vec2 operator+(Vec2 a, Vec2 b) { return {_mm_add_pd(a.v, b.v)}; }
 TOLVANGER_VECTOR Vec2 operator-(Vec2 a, Vec2 b) { return {_mm_sub_pd(a.v, b.v)}; }
 TOLVANGER_VECTOR Vec2 operator*(Vec2 a, Vec2 b) { return {_mm_mul_pd(a.v, b.v)}; }
-TOLVANGER_VECTOR Vec2 operator/(Vec2 a, Vec2 b) { return {_mm_div_pd(a.v, b.v)}; }
 TOLVANGER_VECTOR Vec2 operator+(Vec2 a, double b) { return a + Vec2::Splat(b); }
 TOLVANGER_VECTOR Vec2 operator-(Vec2 a, double b) { return a - Vec2::Splat(b); }
 TOLVANGER_VECTOR Vec2 operator*(Vec2 a, double b) { return a * Vec2::Splat(b); }
 TOLVANGER_VECTOR Vec2 operator+(double a, Vec2 b) { return Vec2::Splat(a) + b; }
 TOLVANGER_VECTOR Vec2 operator-(double a, Vec2 b) { return Vec2::Splat(a) - b; }
 TOLVANGER_VECTOR Vec2 operator*(double a, Vec2 b) { return Vec2::Splat(a) * b; }
-TOLVANGER_VECTOR Vec2 operator/(double a, Vec2 b) { return Vec2::Splat(a) / b; }
+TOLVANGER_VECTOR Vec2 Div(Vec2 a, Vec2 b) { return {_mm_div_pd(a.v, b.v)}; }
+TOLVANGER_VECTOR Vec2 Reciprocal(Vec2 b) { return Div(Vec2::Splat(1.0), b); }
 // No fused multiply-add here: a product rounded, then the sum rounded.
 TOLVANGER_VECTOR Vec2 MulAdd(Vec2 a, Vec2 b, Vec2 c) { return a * b + c; }
 TOLVANGER_VECTOR Vec2 Max(Vec2 a, Vec2 b) { return {_mm_max_pd(a.v, b.v)}; }
@@ -80,4 +84,4 @@ TOLVANGER_VECTOR Vec2 ExchangeLanes(Vec2 a, double* const* slots, size_t at, siz
 
 #include "effect/band_kernel.h"
 
-extern const BandFrameKernel kBandFrameKernelBaseline = &RunStereoFrame<Vec2>;
+extern const BandKernels kBandKernelsBaseline = {&RunStereoBlock<Vec2, float>, &RunStereoBlock<Vec2, double>};

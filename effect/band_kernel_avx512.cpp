@@ -1,0 +1,173 @@
+// The band path on eight lanes of AVX-512: both channels' four bands in one register.
+// This source alone is compiled for AVX-512 (F, DQ and VL, with AVX2 and FMA); the audio
+// thread runs it only where the processor and its operating system have them
+// (band_dispatch.cpp). Frames that run one channel alone take four lanes (Vec4).
+//
+// Division and square root go through the reciprocal estimates and Newton steps: on the
+// processors at hand a 512-bit divide or square root occupies its unit for 9 to 27
+// cycles, while the steps are a few fused multiply-adds. Both land within two ulps.
+
+#if defined(__AVX512F__) && defined(__AVX512DQ__) && defined(__AVX512VL__) && defined(__FMA__)
+
+// GCC 12's AVX-512 intrinsics fill the lanes they leave alone from a self-initialised
+// placeholder, which its check for uninitialised values takes for a real read.
+#if defined(__GNUC__) && !defined(__clang__) && __GNUC__ < 13
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+
+#include <immintrin.h>
+
+#include <cstddef>
+#include <cstdint>
+
+#include "effect/band_kernel_vec4.h"
+
+namespace {
+
+struct Mask8 {
+    __mmask8 m;
+};
+
+struct Vec8 {
+    static constexpr int kWidth = 8;
+    static constexpr bool kExponentOps = true;
+    using Mask = Mask8;
+    using Narrow = Vec4;
+    __m512d v;
+    static TOLVANGER_VECTOR Vec8 Splat(double x) { return {_mm512_set1_pd(x)}; }
+    static TOLVANGER_VECTOR Vec8 Load(const double* p) { return {_mm512_loadu_pd(p)}; }
+    // a in the first four lanes, b in the last four.
+    static TOLVANGER_VECTOR Vec8 SplatHalves(double a, double b)
+    {
+        return {_mm512_mask_broadcastsd_pd(_mm512_set1_pd(a), 0xf0, _mm_set_sd(b))};
+    }
+    // Lanes with any bit set.
+    static TOLVANGER_VECTOR Mask LoadMask(const double* p)
+    {
+        const __m512i bits = _mm512_castpd_si512(_mm512_loadu_pd(p));
+        return {_mm512_test_epi64_mask(bits, bits)};
+    }
+};
+
+TOLVANGER_VECTOR void Store(double* p, Vec8 a) { _mm512_storeu_pd(p, a.v); }
+TOLVANGER_VECTOR Vec8 operator+(Vec8 a, Vec8 b) { return {_mm512_add_pd(a.v, b.v)}; }
+TOLVANGER_VECTOR Vec8 operator-(Vec8 a, Vec8 b) { return {_mm512_sub_pd(a.v, b.v)}; }
+TOLVANGER_VECTOR Vec8 operator*(Vec8 a, Vec8 b) { return {_mm512_mul_pd(a.v, b.v)}; }
+TOLVANGER_VECTOR Vec8 operator+(Vec8 a, double b) { return a + Vec8::Splat(b); }
+TOLVANGER_VECTOR Vec8 operator-(Vec8 a, double b) { return a - Vec8::Splat(b); }
+TOLVANGER_VECTOR Vec8 operator*(Vec8 a, double b) { return a * Vec8::Splat(b); }
+TOLVANGER_VECTOR Vec8 operator+(double a, Vec8 b) { return Vec8::Splat(a) + b; }
+TOLVANGER_VECTOR Vec8 operator-(double a, Vec8 b) { return Vec8::Splat(a) - b; }
+TOLVANGER_VECTOR Vec8 operator*(double a, Vec8 b) { return Vec8::Splat(a) * b; }
+TOLVANGER_VECTOR Vec8 MulAdd(Vec8 a, Vec8 b, Vec8 c) { return {_mm512_fmadd_pd(a.v, b.v, c.v)}; }
+// c - a b
+TOLVANGER_VECTOR Vec8 NegMulAdd(Vec8 a, Vec8 b, Vec8 c) { return {_mm512_fnmadd_pd(a.v, b.v, c.v)}; }
+
+// 1 / b: the estimate (relative error under 2^-14) and two Newton steps, each squaring
+// the error.
+TOLVANGER_VECTOR Vec8 Reciprocal(Vec8 b)
+{
+    const Vec8 one = Vec8::Splat(1.0);
+    Vec8 y = {_mm512_rcp14_pd(b.v)};
+    y = MulAdd(y, NegMulAdd(b, y, one), y);
+    return MulAdd(y, NegMulAdd(b, y, one), y);
+}
+// a / b: one Newton step on the estimate (2^-28), then the quotient corrected by its
+// exact remainder.
+TOLVANGER_VECTOR Vec8 Div(Vec8 a, Vec8 b)
+{
+    Vec8 y = {_mm512_rcp14_pd(b.v)};
+    y = MulAdd(y, NegMulAdd(b, y, Vec8::Splat(1.0)), y);
+    const Vec8 q = a * y;
+    return MulAdd(NegMulAdd(b, q, a), y, q);
+}
+// sqrt(a) for a >= 0 (and NaN): a times the reciprocal root estimate, then two coupled
+// Newton steps on the root and half its reciprocal. 0 stays 0.
+TOLVANGER_VECTOR Vec8 Sqrt(Vec8 a)
+{
+    const Vec8 half = Vec8::Splat(0.5);
+    const Vec8 y = {_mm512_rsqrt14_pd(a.v)};
+    Vec8 s = a * y;
+    Vec8 h = half * y;
+    Vec8 r = NegMulAdd(s, h, half);
+    s = MulAdd(s, r, s);
+    h = MulAdd(h, r, h);
+    r = NegMulAdd(s, h, half);
+    s = MulAdd(s, r, s);
+    return {_mm512_mask_mov_pd(s.v, _mm512_cmp_pd_mask(a.v, _mm512_setzero_pd(), _CMP_EQ_OQ), _mm512_setzero_pd())};
+}
+
+TOLVANGER_VECTOR Vec8 Max(Vec8 a, Vec8 b) { return {_mm512_max_pd(a.v, b.v)}; }
+TOLVANGER_VECTOR Vec8 Min(Vec8 a, Vec8 b) { return {_mm512_min_pd(a.v, b.v)}; }
+TOLVANGER_VECTOR Vec8 Abs(Vec8 a) { return {_mm512_abs_pd(a.v)}; }
+TOLVANGER_VECTOR Mask8 Lt(Vec8 a, Vec8 b) { return {_mm512_cmp_pd_mask(a.v, b.v, _CMP_LT_OQ)}; }
+TOLVANGER_VECTOR Mask8 Gt(Vec8 a, Vec8 b) { return {_mm512_cmp_pd_mask(a.v, b.v, _CMP_GT_OQ)}; }
+TOLVANGER_VECTOR Mask8 NotLt(Vec8 a, Vec8 b) { return {_mm512_cmp_pd_mask(a.v, b.v, _CMP_NLT_UQ)}; }
+TOLVANGER_VECTOR Mask8 NotLe(Vec8 a, Vec8 b) { return {_mm512_cmp_pd_mask(a.v, b.v, _CMP_NLE_UQ)}; }
+TOLVANGER_VECTOR Mask8 And(Mask8 a, Mask8 b) { return {static_cast<__mmask8>(a.m & b.m)}; }
+TOLVANGER_VECTOR Vec8 Select(Mask8 mask, Vec8 a, Vec8 b) { return {_mm512_mask_blend_pd(mask.m, b.v, a.v)}; }
+TOLVANGER_VECTOR bool Any(Mask8 mask) { return mask.m != 0; }
+TOLVANGER_VECTOR bool All(Mask8 mask) { return mask.m == 0xff; }
+
+// x = 2^k m with m in [0.75, 1.5), for positive normal x.
+TOLVANGER_VECTOR void SplitExponent(Vec8 x, Vec8& k, Vec8& m)
+{
+    m = {_mm512_getmant_pd(x.v, _MM_MANT_NORM_p75_1p5, _MM_MANT_SIGN_src)};
+    const __m512d e = _mm512_getexp_pd(x.v);
+    // A mantissa below 1 was halved from [1.5, 2): its exponent is one more.
+    k = {_mm512_mask_add_pd(e, _mm512_cmp_pd_mask(m.v, _mm512_set1_pd(1.0), _CMP_LT_OQ), e, _mm512_set1_pd(1.0))};
+}
+TOLVANGER_VECTOR Vec8 RoundToWhole(Vec8 a) { return {_mm512_roundscale_pd(a.v, _MM_FROUND_TO_NEAREST_INT)}; }
+TOLVANGER_VECTOR Vec8 ScaleByPowerOfTwo(Vec8 p, Vec8 n) { return {_mm512_scalef_pd(p.v, n.v)}; }
+
+// Lane i goes to slots[i][at] (lanes 4-7: [at2]), and the answer's lane i comes from
+// slots[i][from] (lanes 4-7: [from2]); the pointers are read once, before the stores.
+TOLVANGER_VECTOR Vec8 ExchangeHalves(Vec8 a, double* const* slots, size_t at, size_t from, size_t at2, size_t from2)
+{
+    double* p[8];
+    for (int i = 0; i < 8; ++i)
+        p[i] = slots[i];
+    const __m256d low = _mm512_castpd512_pd256(a.v);
+    const __m256d high = _mm512_extractf64x4_pd(a.v, 1);
+    const __m128d q0 = _mm256_castpd256_pd128(low), q1 = _mm256_extractf128_pd(low, 1);
+    const __m128d q2 = _mm256_castpd256_pd128(high), q3 = _mm256_extractf128_pd(high, 1);
+    _mm_storel_pd(p[0] + at, q0);
+    _mm_storeh_pd(p[1] + at, q0);
+    _mm_storel_pd(p[2] + at, q1);
+    _mm_storeh_pd(p[3] + at, q1);
+    _mm_storel_pd(p[4] + at2, q2);
+    _mm_storeh_pd(p[5] + at2, q2);
+    _mm_storel_pd(p[6] + at2, q3);
+    _mm_storeh_pd(p[7] + at2, q3);
+    const __m128d o0 = _mm_loadh_pd(_mm_load_sd(p[0] + from), p[1] + from);
+    const __m128d o1 = _mm_loadh_pd(_mm_load_sd(p[2] + from), p[3] + from);
+    const __m128d o2 = _mm_loadh_pd(_mm_load_sd(p[4] + from2), p[5] + from2);
+    const __m128d o3 = _mm_loadh_pd(_mm_load_sd(p[6] + from2), p[7] + from2);
+    const __m256d outLow = _mm256_insertf128_pd(_mm256_castpd128_pd256(o0), o1, 1);
+    const __m256d outHigh = _mm256_insertf128_pd(_mm256_castpd128_pd256(o2), o3, 1);
+    return {_mm512_insertf64x4(_mm512_castpd256_pd512(outLow), outHigh, 1)};
+}
+
+// y[0] = (w0 + w1) + (w2 + w3), y[1] = (w4 + w5) + (w6 + w7).
+TOLVANGER_VECTOR void SumQuarters(Vec8 w, double* y)
+{
+    const __m512d pairs = _mm512_add_pd(w.v, _mm512_permute_pd(w.v, 0x55));
+    const __m512d sums = _mm512_add_pd(pairs, _mm512_permutex_pd(pairs, 0x4e));
+    y[0] = _mm_cvtsd_f64(_mm512_castpd512_pd128(sums));
+    y[1] = _mm_cvtsd_f64(_mm256_castpd256_pd128(_mm512_extractf64x4_pd(sums, 1)));
+}
+
+} // namespace
+
+#include "effect/band_kernel.h"
+
+// Constants, so that nothing compiled for AVX-512 runs before the processor is asked.
+extern const BandKernels kBandKernelsAvx512 = {&RunStereoBlock<Vec8, float>, &RunStereoBlock<Vec8, double>};
+
+#else
+
+#include "effect/band_state.h"
+
+extern const BandKernels kBandKernelsAvx512 = {nullptr, nullptr};
+
+#endif
