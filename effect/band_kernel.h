@@ -15,9 +15,10 @@
 //   double*) (lanes with all bits set), the bit operations AndBits, OrBits, AddBits
 //   (64-bit lanes) and ShiftRightBits<n>, ShiftLeftBits<n>, and ExchangeLanes(v, slots,
 //   at, from), which stores lane i at slots[i][at] and answers lane i from
-//   slots[i][from]. A V wider than one channel's four bands also has V::SplatHalves(a, b),
-//   ExchangeHalves(v, slots, at, from, at2, from2) (the second four lanes at their own
-//   positions) and SumQuarters(v, y) (each four lanes' sum). Where V::kExponentOps is
+//   slots[i][from] (for V::Narrow), V::LoadFirst(p, n) and StoreFirst(p, v, n) (lanes
+//   0 .. n - 1 alone, the others 0 and untouched), and Transpose(V (&rows)[kWidth])
+//   (lane j of row i to lane i of row j). A V wider than one channel's four bands also has
+//   V::SplatHalves(a, b) and SumQuarters(v, y) (each four lanes' sum). Where V::kExponentOps is
 //   true it splits and scales exponents itself: SplitExponent(x, k, m) (x = 2^k m, m
 //   in [0.75, 1.5)), RoundToWhole and ScaleByPowerOfTwo(p, n) = p 2^n.
 //
@@ -27,9 +28,10 @@
 //
 // A block runs in two ways. While both channels sound and their delay lines are reached
 // by pointer (nearly always), the states that carry from frame to frame stay in local
-// variables across the frames, in vectors of V, and the settings are taken once. Any
-// other frame (a channel held silent, a mono input, lines stepped cell by cell) puts
-// the states back into BandPathState and runs there on V::Narrow, a channel at a time.
+// variables across the frames, in vectors of V, the settings are taken once, and the
+// delay lines are read and written a run of frames at a time (LineWindow). Any other
+// frame (a channel held silent, a mono input, lines stepped cell by cell) puts the
+// states back into BandPathState and runs there on V::Narrow, a channel at a time.
 //
 // The arithmetic follows the band path step for step, in the same order: without fused
 // multiply-adds, only the compressor's gain computer (dB level, knee, divisor) and the
@@ -244,18 +246,30 @@ template <class V> inline __attribute__((always_inline)) void StoreCarried(BandP
     });
 }
 
+// How a frame reaches its delay lines: through rows of a LineWindow (below), by
+// pointer, or through script memory cell by cell.
+enum class LineAccess { kRows, kDirect, kThroughMemory };
+
+// One frame's rows of a LineWindow: what each line answers, and where what goes into it waits.
+struct FrameRows {
+    const double* aheadIn;
+    double* aheadOut;
+    const double* alignIn;
+    double* alignOut;
+};
+
 // The band paths of channels first .. first + channels - 1 for one frame, on the
-// carried states c; `direct` when their delay lines are reached by pointer (always so
-// when both channels run). Groups of other channels are left as they are.
-template <class V, int first, int channels, bool direct>
+// carried states c. Groups of other channels are left as they are.
+template <class V, int first, int channels, LineAccess access>
 inline __attribute__((always_inline)) void
 RunChannels(Carried<V>& c, const BandBlockSettings& __restrict k, const BlockConstants<V>& kc,
-            const DelayLineSlots& __restrict lines, MemoryView memory, const LineStep* steps, const double* x,
-            double* y, unsigned flags)
+            const DelayLineSlots& __restrict lines, MemoryView memory, const LineStep* steps, FrameRows rows,
+            const double* x, double* y, unsigned flags)
 {
     constexpr int kWidth = V::kWidth;
     constexpr bool kSpansChannels = kWidth > kBandCount;
-    static_assert(kSpansChannels ? (first == 0 && channels == 2 && direct) : kBandCount % kWidth == 0);
+    static_assert(kSpansChannels ? (first == 0 && channels == 2 && access == LineAccess::kRows)
+                                 : kBandCount % kWidth == 0);
     constexpr int kFirstGroup = first * kBandCount / kWidth;
     constexpr int kGroups = kSpansChannels ? 1 : channels * kBandCount / kWidth;
     using Mask = typename V::Mask;
@@ -286,9 +300,11 @@ RunChannels(Carried<V>& c, const BandBlockSettings& __restrict k, const BlockCon
     // next one. Lines 0-7 are the alignment lines, 8-15 the lookahead lines.
     auto step = [&](double* const* slots, int lineOffset, int g, V in) -> V {
         const int o = g * kWidth;
-        if constexpr (kSpansChannels) {
-            return ExchangeHalves(in, slots, steps[0].at, steps[0].from, steps[1].at, steps[1].from);
-        } else if constexpr (direct) {
+        if constexpr (access == LineAccess::kRows) {
+            const bool ahead = lineOffset != 0;
+            Store((ahead ? rows.aheadOut : rows.alignOut) + o, in);
+            return V::Load((ahead ? rows.aheadIn : rows.alignIn) + o);
+        } else if constexpr (access == LineAccess::kDirect) {
             const LineStep& at = steps[o / kBandCount];
             return ExchangeLanes(in, slots + o, at.at, at.from);
         } else {
@@ -454,8 +470,8 @@ inline void Hold(BandPathState& s, int c)
     }
 }
 
-// A frame that is not both channels on lines reached by pointer: through BandPathState,
-// one channel after the other on N. Positions and silence holds are in s.
+// A frame that does not run both channels through a LineWindow: through
+// BandPathState, one channel after the other on N. Positions and silence holds are in s.
 template <class N>
 __attribute__((noinline)) void RunFrameApart(BandPathState& s, const BandBlockSettings& k,
                                              const BlockConstants<N>& kc, const DelayLineSlots& lines,
@@ -467,24 +483,160 @@ __attribute__((noinline)) void RunFrameApart(BandPathState& s, const BandBlockSe
     Carried<N> c;
     LoadCarried(c, s);
     LineStep steps[kChannelCount];
+    constexpr LineAccess kDirect = LineAccess::kDirect, kCells = LineAccess::kThroughMemory;
     if (flags & kRunChannel1) {
         steps[0] = StepOf(s.linePosition[0], lines, 0);
         if (steps[0].direct)
-            RunChannels<N, 0, 1, true>(c, k, kc, lines, memory, steps, x, y, flags);
+            RunChannels<N, 0, 1, kDirect>(c, k, kc, lines, memory, steps, {}, x, y, flags);
         else
-            RunChannels<N, 0, 1, false>(c, k, kc, lines, memory, steps, x, y, flags);
+            RunChannels<N, 0, 1, kCells>(c, k, kc, lines, memory, steps, {}, x, y, flags);
         s.linePosition[0] = steps[0].next;
     }
     if (flags & kRunChannel2) {
         steps[1] = StepOf(s.linePosition[1], lines, 1);
         if (steps[1].direct)
-            RunChannels<N, 1, 1, true>(c, k, kc, lines, memory, steps, x, y, flags);
+            RunChannels<N, 1, 1, kDirect>(c, k, kc, lines, memory, steps, {}, x, y, flags);
         else
-            RunChannels<N, 1, 1, false>(c, k, kc, lines, memory, steps, x, y, flags);
+            RunChannels<N, 1, 1, kCells>(c, k, kc, lines, memory, steps, {}, x, y, flags);
         s.linePosition[1] = steps[1].next;
     }
     StoreCarried(s, c);
 }
+
+// The delay lines of both channels over a run of frames, when both are reached by
+// pointer. A line of length L answers at each frame what it took L frames before, so
+// over at most L frames everything it answers is in place before the first of them,
+// and what the frames put in is not asked for until after the last: the answers are
+// read out into rows (a frame's eight lanes side by side) ahead of the frames, and
+// their inputs written back from rows after them, kWidth frames of kWidth lines at a
+// time, turned about in registers.
+template <class V> class LineWindow {
+public:
+    static constexpr int kFrames = 32;
+
+    // Whether both channels' lines are reached by pointer from their positions on.
+    static bool Opens(const DelayLineSlots& lines, const double* position)
+    {
+        for (int c = 0; c < kChannelCount; ++c)
+            if (!(position[c] < lines.mapped[c] && lines.mapped[c] >= 2.0)) return false;
+        return true;
+    }
+
+    // Reads what the lines answer over the next `frames` frames (at most kFrames, and
+    // fewer than the slots).
+    void Open(const DelayLineSlots& lines, const double* position, int frames)
+    {
+        int limit = frames < kFrames ? frames : kFrames;
+        int from[kChannelCount];
+        for (int c = 0; c < kChannelCount; ++c) {
+            size_[c] = static_cast<int>(lines.mapped[c]);
+            at_[c] = static_cast<int>(position[c]);
+            from[c] = at_[c] + 1 == size_[c] ? 0 : at_[c] + 1;
+            if (size_[c] - 1 < limit) limit = size_[c] - 1;
+        }
+        open_ = limit;
+        used_ = 0;
+        Copy<true>(lines.lookahead, from, aheadIn_);
+        Copy<true>(lines.align, from, alignIn_);
+    }
+
+    bool Full() const { return used_ == open_; }
+
+    // The next frame's rows.
+    FrameRows Next()
+    {
+        const int o = used_++ * kLaneCount;
+        return {aheadIn_ + o, aheadOut_ + o, alignIn_ + o, alignOut_ + o};
+    }
+
+    // Writes what the frames put in and moves the positions past them.
+    void Close(const DelayLineSlots& lines, double* position)
+    {
+        if (open_ == 0) return;
+        open_ = used_;
+        Copy<false>(lines.lookahead, at_, aheadOut_);
+        Copy<false>(lines.align, at_, alignOut_);
+        for (int c = 0; c < kChannelCount; ++c) {
+            int p = at_[c] + used_;
+            if (p >= size_[c]) p -= size_[c];
+            position[c] = p;
+        }
+        open_ = used_ = 0;
+    }
+
+private:
+    static constexpr int kWidth = V::kWidth;
+
+    // Lane l of row t and slot (start[c] + t) mod size of line l, c = l / 4, for the
+    // open_ rows: read into the rows or written from them, kWidth frames at a time
+    // between the points where a line of the group's lanes wraps.
+    template <bool read> void Copy(double* const* slots, const int* start, double* rows)
+    {
+#pragma GCC unroll 4
+        for (int o = 0; o < kLaneCount; o += kWidth) {
+            const int c0 = o / kBandCount, c1 = (o + kWidth - 1) / kBandCount;
+            int at0 = start[c0], at1 = start[c1];
+            for (int t = 0; t < open_;) {
+                int end = open_;
+                if (t + size_[c0] - at0 < end) end = t + size_[c0] - at0;
+                if (t + size_[c1] - at1 < end) end = t + size_[c1] - at1;
+                double* line[kWidth];
+#pragma GCC unroll 8
+                for (int i = 0; i < kWidth; ++i)
+                    line[i] = slots[o + i] + ((o + i) / kBandCount == c0 ? at0 : at1) - t;
+                const int n = end - t;
+                for (; t + kWidth <= end; t += kWidth)
+                    Block<read, kWidth>(line, t, rows + t * kLaneCount + o);
+                if (t < end) {
+                    Block<read, 0>(line, t, rows + t * kLaneCount + o, end - t);
+                    t = end;
+                }
+                at0 += n;
+                if (at0 == size_[c0]) at0 = 0;
+                at1 = c1 == c0 ? at0 : at1 + n;
+                if (at1 == size_[c1]) at1 = 0;
+            }
+        }
+    }
+
+    // kWidth frames from t on (the first n of them when `full` is 0), of the lines whose
+    // slot for frame t' is line[i][t'].
+    template <bool read, int full>
+    static inline __attribute__((always_inline)) void Block(double* const* line, int t, double* rows, int n = full)
+    {
+        V r[kWidth];
+        if constexpr (read) {
+#pragma GCC unroll 8
+            for (int i = 0; i < kWidth; ++i)
+                r[i] = full ? V::Load(line[i] + t) : V::LoadFirst(line[i] + t, n);
+            Transpose(r);
+#pragma GCC unroll 8
+            for (int i = 0; i < kWidth; ++i)
+                Store(rows + i * kLaneCount, r[i]);
+        } else {
+#pragma GCC unroll 8
+            for (int i = 0; i < kWidth; ++i)
+                r[i] = full || i < n ? V::Load(rows + i * kLaneCount) : Zero<V>();
+            Transpose(r);
+#pragma GCC unroll 8
+            for (int i = 0; i < kWidth; ++i) {
+                if (full)
+                    Store(line[i] + t, r[i]);
+                else
+                    StoreFirst(line[i] + t, r[i], n);
+            }
+        }
+    }
+
+    int size_[kChannelCount] = {}, at_[kChannelCount] = {};
+    int open_ = 0, used_ = 0;
+    // A block of frames may run kWidth - 1 rows past the last one it fills.
+    static constexpr int kRows = (kFrames + kWidth) * kLaneCount;
+    alignas(64) double aheadIn_[kRows];
+    alignas(64) double aheadOut_[kRows];
+    alignas(64) double alignIn_[kRows];
+    alignas(64) double alignOut_[kRows];
+};
 
 // The stereo frames of a block: per frame the sample counter and the detectors' pacing,
 // input gain and mix level, the encoding with its balance, the band paths, the decoding
@@ -495,6 +647,7 @@ void RunStereoBlock(BandPathState& __restrict s, const BandBlockSettings& __rest
                     Sample* const* out, int32_t frames, FrameRun& run)
 {
     using N = typename V::Narrow;
+    if (frames <= 0) return;
     const Sample* const in0 = in[0];
     const Sample* const in1 = in[1];
     Sample* const out0 = out[0];
@@ -503,7 +656,15 @@ void RunStereoBlock(BandPathState& __restrict s, const BandBlockSettings& __rest
     const BlockConstants<N> kn(k);
     Carried<V> c;
     LoadCarried(c, s);
+    // Two lanes to a register leave too few registers for the rows to pay: there each
+    // frame exchanges its lanes with the lines itself.
+    constexpr bool kWindowed = V::kWidth >= 4;
+    LineWindow<V> window;
     double counter = run.counter;
+    // A whole counter stays whole: the pacing then comes from its last two bits.
+    const bool whole =
+        counter >= 0.0 && counter < 2147483648.0 && static_cast<double>(static_cast<int32_t>(counter)) == counter;
+    int32_t phase = whole ? static_cast<int32_t>(counter) : 0;
     double silent[kChannelCount] = {s.silentCount[0], s.silentCount[1]};
     double position[kChannelCount] = {s.linePosition[0], s.linePosition[1]};
     double a0 = 0.0, b0 = 0.0, left = 0.0, right = 0.0;
@@ -511,8 +672,13 @@ void RunStereoBlock(BandPathState& __restrict s, const BandBlockSettings& __rest
         a0 = static_cast<double>(in0[j]);
         b0 = static_cast<double>(in1[j]);
         counter = counter + 1.0;
-        if (counter >= k.sampleRate) counter = 0.0;
-        unsigned flags = Pacing(counter);
+        ++phase;
+        if (counter >= k.sampleRate) counter = 0.0, phase = 0;
+        unsigned flags;
+        if (whole)
+            flags = ((phase & 1) == 0 ? kEverySecond : 0u) | ((phase & 3) == 0 ? kEveryFourth : 0u);
+        else
+            flags = Pacing(counter);
 
         const double a = a0 * k.inputGain * k.mixLevelIn;
         const double b = b0 * k.inputGain * k.mixLevelIn;
@@ -528,14 +694,28 @@ void RunStereoBlock(BandPathState& __restrict s, const BandBlockSettings& __rest
         if (Sounding(silent[0], k.silenceLimit, x[0])) flags |= kRunChannel1;
         if (!k.monoInput && Sounding(silent[1], k.silenceLimit, x[1])) flags |= kRunChannel2;
         double y[kChannelCount] = {0.0, 0.0};
-        LineStep steps[kChannelCount];
-        steps[0] = StepOf(position[0], lines, 0);
-        steps[1] = StepOf(position[1], lines, 1);
-        if ((flags & kRunChannel1) && (flags & kRunChannel2) && steps[0].direct && steps[1].direct) {
-            RunChannels<V, 0, 2, true>(c, k, kc, lines, memory, steps, x, y, flags);
-            position[0] = steps[0].next;
-            position[1] = steps[1].next;
-        } else {
+        const bool both = (flags & kRunChannel1) && (flags & kRunChannel2);
+        bool fast = false;
+        if constexpr (kWindowed) {
+            if (both && window.Full()) {
+                window.Close(lines, position);
+                if (LineWindow<V>::Opens(lines, position)) window.Open(lines, position, frames - j);
+            }
+            if (both && !window.Full()) {
+                RunChannels<V, 0, 2, LineAccess::kRows>(c, k, kc, lines, memory, nullptr, window.Next(), x, y, flags);
+                fast = true;
+            }
+        } else if (both) {
+            LineStep steps[kChannelCount] = {StepOf(position[0], lines, 0), StepOf(position[1], lines, 1)};
+            if (steps[0].direct && steps[1].direct) {
+                RunChannels<V, 0, 2, LineAccess::kDirect>(c, k, kc, lines, memory, steps, {}, x, y, flags);
+                position[0] = steps[0].next;
+                position[1] = steps[1].next;
+                fast = true;
+            }
+        }
+        if (!fast) {
+            window.Close(lines, position);
             StoreCarried(s, c);
             s.silentCount[0] = silent[0];
             s.silentCount[1] = silent[1];
@@ -564,7 +744,7 @@ void RunStereoBlock(BandPathState& __restrict s, const BandBlockSettings& __rest
         out0[j] = static_cast<Sample>(left);
         out1[j] = static_cast<Sample>(right);
     }
-    if (frames <= 0) return;
+    window.Close(lines, position);
     StoreCarried(s, c);
     s.silentCount[0] = silent[0];
     s.silentCount[1] = silent[1];

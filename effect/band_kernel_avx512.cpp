@@ -36,6 +36,10 @@ struct Vec8 {
     __m512d v;
     static TOLVANGER_VECTOR Vec8 Splat(double x) { return {_mm512_set1_pd(x)}; }
     static TOLVANGER_VECTOR Vec8 Load(const double* p) { return {_mm512_loadu_pd(p)}; }
+    static TOLVANGER_VECTOR Vec8 LoadFirst(const double* p, int n)
+    {
+        return {_mm512_maskz_loadu_pd(static_cast<__mmask8>((1u << n) - 1), p)};
+    }
     // a in the first four lanes, b in the last four.
     static TOLVANGER_VECTOR Vec8 SplatHalves(double a, double b)
     {
@@ -50,6 +54,32 @@ struct Vec8 {
 };
 
 TOLVANGER_VECTOR void Store(double* p, Vec8 a) { _mm512_storeu_pd(p, a.v); }
+TOLVANGER_VECTOR void StoreFirst(double* p, Vec8 a, int n)
+{
+    _mm512_mask_storeu_pd(p, static_cast<__mmask8>((1u << n) - 1), a.v);
+}
+// Three rounds of exchanges: neighbouring lanes, then 128-bit quarters twice.
+TOLVANGER_VECTOR void Transpose(Vec8 (&r)[8])
+{
+    // t: pairs of rows 2i, 2i + 1, frames even (t0, t2, ..) and odd (t1, t3, ..).
+    const __m512d t0 = _mm512_unpacklo_pd(r[0].v, r[1].v), t1 = _mm512_unpackhi_pd(r[0].v, r[1].v);
+    const __m512d t2 = _mm512_unpacklo_pd(r[2].v, r[3].v), t3 = _mm512_unpackhi_pd(r[2].v, r[3].v);
+    const __m512d t4 = _mm512_unpacklo_pd(r[4].v, r[5].v), t5 = _mm512_unpackhi_pd(r[4].v, r[5].v);
+    const __m512d t6 = _mm512_unpacklo_pd(r[6].v, r[7].v), t7 = _mm512_unpackhi_pd(r[6].v, r[7].v);
+    // u: rows 0-3 (u0 .. u3) and 4-7 (u4 .. u7), frames k and k + 4.
+    const __m512d u0 = _mm512_shuffle_f64x2(t0, t2, 0x88), u1 = _mm512_shuffle_f64x2(t1, t3, 0x88);
+    const __m512d u2 = _mm512_shuffle_f64x2(t0, t2, 0xdd), u3 = _mm512_shuffle_f64x2(t1, t3, 0xdd);
+    const __m512d u4 = _mm512_shuffle_f64x2(t4, t6, 0x88), u5 = _mm512_shuffle_f64x2(t5, t7, 0x88);
+    const __m512d u6 = _mm512_shuffle_f64x2(t4, t6, 0xdd), u7 = _mm512_shuffle_f64x2(t5, t7, 0xdd);
+    r[0].v = _mm512_shuffle_f64x2(u0, u4, 0x88);
+    r[1].v = _mm512_shuffle_f64x2(u1, u5, 0x88);
+    r[2].v = _mm512_shuffle_f64x2(u2, u6, 0x88);
+    r[3].v = _mm512_shuffle_f64x2(u3, u7, 0x88);
+    r[4].v = _mm512_shuffle_f64x2(u0, u4, 0xdd);
+    r[5].v = _mm512_shuffle_f64x2(u1, u5, 0xdd);
+    r[6].v = _mm512_shuffle_f64x2(u2, u6, 0xdd);
+    r[7].v = _mm512_shuffle_f64x2(u3, u7, 0xdd);
+}
 TOLVANGER_VECTOR Vec8 operator+(Vec8 a, Vec8 b) { return {_mm512_add_pd(a.v, b.v)}; }
 TOLVANGER_VECTOR Vec8 operator-(Vec8 a, Vec8 b) { return {_mm512_sub_pd(a.v, b.v)}; }
 TOLVANGER_VECTOR Vec8 operator*(Vec8 a, Vec8 b) { return {_mm512_mul_pd(a.v, b.v)}; }
@@ -119,34 +149,6 @@ TOLVANGER_VECTOR void SplitExponent(Vec8 x, Vec8& k, Vec8& m)
 }
 TOLVANGER_VECTOR Vec8 RoundToWhole(Vec8 a) { return {_mm512_roundscale_pd(a.v, _MM_FROUND_TO_NEAREST_INT)}; }
 TOLVANGER_VECTOR Vec8 ScaleByPowerOfTwo(Vec8 p, Vec8 n) { return {_mm512_scalef_pd(p.v, n.v)}; }
-
-// Lane i goes to slots[i][at] (lanes 4-7: [at2]), and the answer's lane i comes from
-// slots[i][from] (lanes 4-7: [from2]); the pointers are read once, before the stores.
-TOLVANGER_VECTOR Vec8 ExchangeHalves(Vec8 a, double* const* slots, size_t at, size_t from, size_t at2, size_t from2)
-{
-    double* p[8];
-    for (int i = 0; i < 8; ++i)
-        p[i] = slots[i];
-    const __m256d low = _mm512_castpd512_pd256(a.v);
-    const __m256d high = _mm512_extractf64x4_pd(a.v, 1);
-    const __m128d q0 = _mm256_castpd256_pd128(low), q1 = _mm256_extractf128_pd(low, 1);
-    const __m128d q2 = _mm256_castpd256_pd128(high), q3 = _mm256_extractf128_pd(high, 1);
-    _mm_storel_pd(p[0] + at, q0);
-    _mm_storeh_pd(p[1] + at, q0);
-    _mm_storel_pd(p[2] + at, q1);
-    _mm_storeh_pd(p[3] + at, q1);
-    _mm_storel_pd(p[4] + at2, q2);
-    _mm_storeh_pd(p[5] + at2, q2);
-    _mm_storel_pd(p[6] + at2, q3);
-    _mm_storeh_pd(p[7] + at2, q3);
-    const __m128d o0 = _mm_loadh_pd(_mm_load_sd(p[0] + from), p[1] + from);
-    const __m128d o1 = _mm_loadh_pd(_mm_load_sd(p[2] + from), p[3] + from);
-    const __m128d o2 = _mm_loadh_pd(_mm_load_sd(p[4] + from2), p[5] + from2);
-    const __m128d o3 = _mm_loadh_pd(_mm_load_sd(p[6] + from2), p[7] + from2);
-    const __m256d outLow = _mm256_insertf128_pd(_mm256_castpd128_pd256(o0), o1, 1);
-    const __m256d outHigh = _mm256_insertf128_pd(_mm256_castpd128_pd256(o2), o3, 1);
-    return {_mm512_insertf64x4(_mm512_castpd256_pd512(outLow), outHigh, 1)};
-}
 
 // y[0] = (w0 + w1) + (w2 + w3), y[1] = (w4 + w5) + (w6 + w7).
 TOLVANGER_VECTOR void SumQuarters(Vec8 w, double* y)

@@ -24,9 +24,23 @@ struct Vec2 {
     }
     static TOLVANGER_VECTOR Vec2 Load(const double* p) { return {_mm_loadu_pd(p)}; }
     static TOLVANGER_VECTOR Mask LoadMask(const double* p) { return Load(p); }
+    static TOLVANGER_VECTOR Vec2 LoadFirst(const double* p, int n) { return {n == 2 ? _mm_loadu_pd(p) : _mm_load_sd(p)}; }
 };
 
 TOLVANGER_VECTOR void Store(double* p, Vec2 a) { _mm_storeu_pd(p, a.v); }
+TOLVANGER_VECTOR void StoreFirst(double* p, Vec2 a, int n)
+{
+    if (n == 2)
+        _mm_storeu_pd(p, a.v);
+    else
+        _mm_store_sd(p, a.v);
+}
+TOLVANGER_VECTOR void Transpose(Vec2 (&r)[2])
+{
+    const __m128d low = _mm_unpacklo_pd(r[0].v, r[1].v);
+    r[1].v = _mm_unpackhi_pd(r[0].v, r[1].v);
+    r[0].v = low;
+}
 TOLVANGER_VECTOR Vec2 operator+(Vec2 a, Vec2 b) { return {_mm_add_pd(a.v, b.v)}; }
 TOLVANGER_VECTOR Vec2 operator-(Vec2 a, Vec2 b) { return {_mm_sub_pd(a.v, b.v)}; }
 TOLVANGER_VECTOR Vec2 operator*(Vec2 a, Vec2 b) { return {_mm_mul_pd(a.v, b.v)}; }

@@ -26,9 +26,34 @@ struct Vec4 {
     }
     static TOLVANGER_VECTOR Vec4 Load(const double* p) { return {_mm256_loadu_pd(p)}; }
     static TOLVANGER_VECTOR Mask LoadMask(const double* p) { return Load(p); }
+    // Lanes below n, all bits set.
+    static TOLVANGER_VECTOR __m256i FirstLanes(int n)
+    {
+        return _mm256_cmpgt_epi64(_mm256_set1_epi64x(n), _mm256_setr_epi64x(0, 1, 2, 3));
+    }
+    static TOLVANGER_VECTOR Vec4 LoadFirst(const double* p, int n)
+    {
+        return {n == 4 ? _mm256_loadu_pd(p) : _mm256_maskload_pd(p, FirstLanes(n))};
+    }
 };
 
 TOLVANGER_VECTOR void Store(double* p, Vec4 a) { _mm256_storeu_pd(p, a.v); }
+TOLVANGER_VECTOR void StoreFirst(double* p, Vec4 a, int n)
+{
+    if (n == 4)
+        _mm256_storeu_pd(p, a.v);
+    else
+        _mm256_maskstore_pd(p, Vec4::FirstLanes(n), a.v);
+}
+TOLVANGER_VECTOR void Transpose(Vec4 (&r)[4])
+{
+    const __m256d t0 = _mm256_unpacklo_pd(r[0].v, r[1].v), t1 = _mm256_unpackhi_pd(r[0].v, r[1].v);
+    const __m256d t2 = _mm256_unpacklo_pd(r[2].v, r[3].v), t3 = _mm256_unpackhi_pd(r[2].v, r[3].v);
+    r[0].v = _mm256_permute2f128_pd(t0, t2, 0x20);
+    r[1].v = _mm256_permute2f128_pd(t1, t3, 0x20);
+    r[2].v = _mm256_permute2f128_pd(t0, t2, 0x31);
+    r[3].v = _mm256_permute2f128_pd(t1, t3, 0x31);
+}
 TOLVANGER_VECTOR Vec4 operator+(Vec4 a, Vec4 b) { return {_mm256_add_pd(a.v, b.v)}; }
 TOLVANGER_VECTOR Vec4 operator-(Vec4 a, Vec4 b) { return {_mm256_sub_pd(a.v, b.v)}; }
 TOLVANGER_VECTOR Vec4 operator*(Vec4 a, Vec4 b) { return {_mm256_mul_pd(a.v, b.v)}; }
