@@ -127,6 +127,82 @@ template <class V> inline V Exponential(V y)
 
 template <class V> inline V Zero() { return V::Splat(0.0); }
 
+// Two vectors of V stepped side by side, for long chains of dependent steps: written as
+// one, the two chains' steps alternate in the instruction stream, and the processor
+// works on one while the other waits.
+template <class M> struct TwinMask {
+    M a, b;
+};
+
+template <class V> struct Twin {
+    static constexpr bool kExponentOps = V::kExponentOps;
+    using Mask = TwinMask<typename V::Mask>;
+    V a, b;
+    static Twin Splat(double x)
+    {
+        const V v = V::Splat(x);
+        return {v, v};
+    }
+};
+
+#define TOLVANGER_TWIN inline __attribute__((always_inline))
+template <class V> TOLVANGER_TWIN Twin<V> operator+(Twin<V> x, Twin<V> y) { return {x.a + y.a, x.b + y.b}; }
+template <class V> TOLVANGER_TWIN Twin<V> operator-(Twin<V> x, Twin<V> y) { return {x.a - y.a, x.b - y.b}; }
+template <class V> TOLVANGER_TWIN Twin<V> operator*(Twin<V> x, Twin<V> y) { return {x.a * y.a, x.b * y.b}; }
+template <class V> TOLVANGER_TWIN Twin<V> operator+(Twin<V> x, double y) { return {x.a + y, x.b + y}; }
+template <class V> TOLVANGER_TWIN Twin<V> operator-(Twin<V> x, double y) { return {x.a - y, x.b - y}; }
+template <class V> TOLVANGER_TWIN Twin<V> operator*(Twin<V> x, double y) { return {x.a * y, x.b * y}; }
+template <class V> TOLVANGER_TWIN Twin<V> operator+(double x, Twin<V> y) { return {x + y.a, x + y.b}; }
+template <class V> TOLVANGER_TWIN Twin<V> operator*(double x, Twin<V> y) { return {x * y.a, x * y.b}; }
+template <class V> TOLVANGER_TWIN Twin<V> MulAdd(Twin<V> x, Twin<V> y, Twin<V> z)
+{
+    return {MulAdd(x.a, y.a, z.a), MulAdd(x.b, y.b, z.b)};
+}
+template <class V> TOLVANGER_TWIN Twin<V> Div(Twin<V> x, Twin<V> y) { return {Div(x.a, y.a), Div(x.b, y.b)}; }
+template <class V> TOLVANGER_TWIN Twin<V> Max(Twin<V> x, Twin<V> y) { return {Max(x.a, y.a), Max(x.b, y.b)}; }
+template <class V> TOLVANGER_TWIN Twin<V> Min(Twin<V> x, Twin<V> y) { return {Min(x.a, y.a), Min(x.b, y.b)}; }
+template <class V> TOLVANGER_TWIN Twin<V> Abs(Twin<V> x) { return {Abs(x.a), Abs(x.b)}; }
+template <class V> TOLVANGER_TWIN typename Twin<V>::Mask Gt(Twin<V> x, Twin<V> y) { return {Gt(x.a, y.a), Gt(x.b, y.b)}; }
+template <class V> TOLVANGER_TWIN typename Twin<V>::Mask NotLe(Twin<V> x, Twin<V> y)
+{
+    return {NotLe(x.a, y.a), NotLe(x.b, y.b)};
+}
+template <class V> TOLVANGER_TWIN typename Twin<V>::Mask NotLt(Twin<V> x, Twin<V> y)
+{
+    return {NotLt(x.a, y.a), NotLt(x.b, y.b)};
+}
+template <class M> TOLVANGER_TWIN TwinMask<M> And(TwinMask<M> x, TwinMask<M> y)
+{
+    return {And(x.a, y.a), And(x.b, y.b)};
+}
+template <class M> TOLVANGER_TWIN bool Any(TwinMask<M> x) { return Any(x.a) || Any(x.b); }
+template <class V, class M> TOLVANGER_TWIN Twin<V> Select(TwinMask<M> m, Twin<V> x, Twin<V> y)
+{
+    return {Select(m.a, x.a, y.a), Select(m.b, x.b, y.b)};
+}
+template <class V> TOLVANGER_TWIN Twin<V> AddBits(Twin<V> x, uint64_t bits) { return {AddBits(x.a, bits), AddBits(x.b, bits)}; }
+template <class V> TOLVANGER_TWIN Twin<V> AndBits(Twin<V> x, uint64_t bits) { return {AndBits(x.a, bits), AndBits(x.b, bits)}; }
+template <class V> TOLVANGER_TWIN Twin<V> OrBits(Twin<V> x, uint64_t bits) { return {OrBits(x.a, bits), OrBits(x.b, bits)}; }
+template <int n, class V> TOLVANGER_TWIN Twin<V> ShiftRightBits(Twin<V> x)
+{
+    return {ShiftRightBits<n>(x.a), ShiftRightBits<n>(x.b)};
+}
+template <int n, class V> TOLVANGER_TWIN Twin<V> ShiftLeftBits(Twin<V> x)
+{
+    return {ShiftLeftBits<n>(x.a), ShiftLeftBits<n>(x.b)};
+}
+template <class V> TOLVANGER_TWIN void SplitExponent(Twin<V> x, Twin<V>& k, Twin<V>& m)
+{
+    SplitExponent(x.a, k.a, m.a);
+    SplitExponent(x.b, k.b, m.b);
+}
+template <class V> TOLVANGER_TWIN Twin<V> RoundToWhole(Twin<V> x) { return {RoundToWhole(x.a), RoundToWhole(x.b)}; }
+template <class V> TOLVANGER_TWIN Twin<V> ScaleByPowerOfTwo(Twin<V> p, Twin<V> n)
+{
+    return {ScaleByPowerOfTwo(p.a, n.a), ScaleByPowerOfTwo(p.b, n.b)};
+}
+#undef TOLVANGER_TWIN
+
 // The lanes of a group that take the residue poles (LM, HM) and the HI band.
 alignas(64) constexpr uint64_t kResidueLanes[kLaneCount] = {0, ~0ULL, ~0ULL, 0, 0, ~0ULL, ~0ULL, 0};
 alignas(64) constexpr uint64_t kHighLanes[kLaneCount] = {0, 0, 0, ~0ULL, 0, 0, 0, ~0ULL};
@@ -246,69 +322,222 @@ template <class V> inline __attribute__((always_inline)) void StoreCarried(BandP
     });
 }
 
-// How a frame reaches its delay lines: through rows of a LineWindow (below), by
-// pointer, or through script memory cell by cell.
-enum class LineAccess { kRows, kDirect, kThroughMemory };
+// The band path's steps for one group of lanes g, on the carried states c. The frame
+// runs them in this order per group, each group's lanes on their own.
 
-// One frame's rows of a LineWindow: what each line answers, and where what goes into it waits.
-struct FrameRows {
-    const double* aheadIn;
-    double* aheadOut;
-    const double* alignIn;
-    double* alignOut;
-};
+// The splitter: z1, z2, z4 and z6 follow the input, z3 and z5 the residues x - z2 and
+// x - z4; LO = z1, LM = z3, HM = z5, HI = x - z6.
+template <class V>
+inline __attribute__((always_inline)) V Split(Carried<V>& c, const BandBlockSettings& __restrict k,
+                                              const BlockConstants<V>& kc, int g, V in)
+{
+    const int o = g * V::kWidth;
+    const V z0 = c.inputPoles[g];
+    const V z = MulAdd(V::Load(k.inputCoef + o), in - z0, z0);
+    c.inputPoles[g] = z;
+    const V residue = in - z;
+    const V r0 = c.residuePoles[g];
+    const V r = MulAdd(V::Load(k.residueCoef + o), residue - r0, r0);
+    c.residuePoles[g] = r;
+    return Select(kc.residueLanes[g], r, Select(kc.highLanes[g], residue, z));
+}
 
-// The band paths of channels first .. first + channels - 1 for one frame, on the
-// carried states c. Groups of other channels are left as they are.
-template <class V, int first, int channels, LineAccess access>
-inline __attribute__((always_inline)) void
-RunChannels(Carried<V>& c, const BandBlockSettings& __restrict k, const BlockConstants<V>& kc,
-            const DelayLineSlots& __restrict lines, MemoryView memory, const LineStep* steps, FrameRows rows,
-            const double* x, double* y, unsigned flags)
+// The compressor's gain divisor for the undelayed band before smoothing, over vectors
+// T (V or Twin<V>) of bands whose compressors are on: 1 below the threshold.
+template <class T>
+inline __attribute__((always_inline)) T GainComputer(T band, typename T::Mask active, T below, T threshold, T knee,
+                                                     T scale)
+{
+    const T level = Max(T::Splat(0.0000001), Abs(band));
+    // Below the bound the level in dB is at most the threshold: no reduction, d = 1.
+    const auto over = And(active, NotLt(level, below));
+    T d = T::Splat(1.0);
+    if (Any(over)) {
+        const T levelDb = NaturalLog(level) * kDbPerNeper;
+        T excess = Select(Gt(levelDb, threshold), levelDb - threshold, T::Splat(0.0));
+        excess = Div(excess * excess, excess + knee); // soft knee
+        d = Select(over, Exponential(excess * scale), d);
+    }
+    return d;
+}
+
+// The same for group g, 1 where the compressor is off.
+template <class V>
+inline __attribute__((always_inline)) V Reduction(const BandBlockSettings& __restrict k, const BlockConstants<V>& kc,
+                                                  int g, V band)
+{
+    const int o = g * V::kWidth;
+    if (!kc.anyCompressor[g]) return V::Splat(1.0);
+    return GainComputer(band, kc.compressor[g], V::Load(k.belowThreshold + o), V::Load(k.threshold + o),
+                        V::Load(k.knee + o), V::Load(k.reductionScale + o));
+}
+
+// The same for two vectors of bands side by side, of groups g and h.
+template <class V>
+inline __attribute__((always_inline)) void ReductionTwin(const BandBlockSettings& __restrict k,
+                                                         const BlockConstants<V>& kc, int g, int h, const double* band,
+                                                         const double* band2, double* d, double* d2)
+{
+    using T = Twin<V>;
+    const int o = g * V::kWidth, o2 = h * V::kWidth;
+    auto pair = [&](const double* lanes) -> T { return {V::Load(lanes + o), V::Load(lanes + o2)}; };
+    const T out = GainComputer(T{V::Load(band), V::Load(band2)}, typename T::Mask{kc.compressor[g], kc.compressor[h]},
+                               pair(k.belowThreshold), pair(k.threshold), pair(k.knee), pair(k.reductionScale));
+    Store(d, out.a);
+    Store(d2, out.b);
+}
+
+// The compressor's detectors from d, and the lookahead line's output divided by their
+// gain and raised by the makeup gain.
+template <class V>
+inline __attribute__((always_inline)) V Compress(Carried<V>& c, const BandBlockSettings& __restrict k,
+                                                 const BlockConstants<V>& kc, int g, V d, V ahead, bool everyFourth)
+{
+    const int o = g * V::kWidth;
+    const V makeup = V::Load(k.makeupGain + o);
+    if (!kc.anyCompressor[g]) {
+        c.gainDivisor[g] = V::Splat(1.0);
+        return ahead * makeup;
+    }
+    const auto active = kc.compressor[g];
+    V peak = Max(d, c.peakGain[g]);
+    V hold = c.holdGain[g];
+    V release = c.releaseNow[g];
+    if (everyFourth) {
+        hold = Select(Gt(peak, hold), peak, MulAdd(kc.release002, hold - peak, peak));
+        const V inverse = Reciprocal(hold);
+        // Deeper held reduction leans the release towards 100 ms.
+        release = MulAdd(1.0 - inverse, kc.release01, inverse * V::Load(k.release + o));
+        peak = Zero<V>();
+    }
+    const V slowPeak = c.slowPeak[g];
+    const V e = Select(Lt(d, slowPeak), MulAdd(kc.release002, slowPeak - d, d), d);
+    const V smoothed = c.smoothGain[g];
+    const V towards = Select(Gt(e, smoothed), V::Load(k.attack + o), release);
+    const V smoothGain = MulAdd(towards, smoothed - e, e);
+    V g1 = Max(V::Splat(1.0), smoothGain);
+    V punch = c.punchGain[g];
+    if (k.punchOn) {
+        punch = MulAdd(g1 - punch, V::Load(k.punchCoef + o), punch);
+        g1 = punch;
+    }
+    // Bands whose compressor is off keep their detector states.
+    const bool all = kc.allCompressor[g];
+    auto keep = [&](V& to, V value) { to = all ? value : Select(active, value, to); };
+    keep(c.peakGain[g], peak);
+    if (everyFourth) {
+        keep(c.holdGain[g], hold);
+        keep(c.releaseNow[g], release);
+    }
+    keep(c.slowPeak[g], e);
+    keep(c.smoothGain[g], smoothGain);
+    if (k.punchOn) keep(c.punchGain[g], punch);
+    if (all) {
+        c.gainDivisor[g] = g1;
+        return Div(ahead, g1) * makeup;
+    }
+    c.gainDivisor[g] = Select(active, g1, V::Splat(1.0));
+    return Select(active, Div(ahead, g1), ahead) * makeup;
+}
+
+// The transient shaper's envelopes, on the compressed band before its alignment delay:
+// answers |fast - slow|, from which ShaperGain takes the gain. Only where a shaper is on.
+template <class V>
+inline __attribute__((always_inline)) V Envelopes(Carried<V>& c, const BlockConstants<V>& kc, int g, V in,
+                                                  bool everySecond)
+{
+    V meanSquare = c.meanSquare[g];
+    V rmsTwice = c.rmsTwice[g];
+    if (everySecond) {
+        meanSquare = MulAdd(kc.meanSquareCoef, in * in - meanSquare, meanSquare);
+        rmsTwice = 2.0 * Sqrt(Abs(meanSquare));
+    }
+    const V level = Max(rmsTwice, Abs(in));
+    const V holdEnv = c.holdEnv[g];
+    const V r = Select(Lt(level, holdEnv), MulAdd(kc.release002, holdEnv - level, level), level);
+    const V fast0 = c.fastEnv[g];
+    const V fastCoef = Select(Gt(r, fast0), kc.attack0005, kc.release01);
+    const V fastEnv = MulAdd(fastCoef, fast0 - r, r);
+    const V slow0 = c.slowEnv[g];
+    const V slowEnv = Select(Gt(fastEnv, slow0), MulAdd(kc.attack005, slow0 - fastEnv, fastEnv), fastEnv);
+    const bool all = kc.allShaper[g];
+    const auto on = kc.shaper[g];
+    auto keep = [&](V& to, V value) { to = all ? value : Select(on, value, to); };
+    if (everySecond) {
+        keep(c.meanSquare[g], meanSquare);
+        keep(c.rmsTwice[g], rmsTwice);
+    }
+    keep(c.holdEnv[g], r);
+    keep(c.fastEnv[g], fastEnv);
+    keep(c.slowEnv[g], slowEnv);
+    return Abs(fastEnv - slowEnv);
+}
+
+// The shaper's gain offset from the envelopes' spread, applied to the aligned band: the
+// band's result, weighted by its band gain.
+template <class V>
+inline __attribute__((always_inline)) V Shape(Carried<V>& c, const BandBlockSettings& __restrict k,
+                                              const BlockConstants<V>& kc, int g, V spread, V aligned)
+{
+    const int o = g * V::kWidth;
+    V shaped = aligned;
+    if (!kc.anyShaper[g]) {
+        c.transientGain[g] = Zero<V>();
+    } else {
+        const V q = Sqrt(spread);
+        const V gain = V::Load(k.halfAmount + o) * (1.0 - Reciprocal(q + 1.0));
+        const V t = kc.allShaper[g] ? gain : Select(kc.shaper[g], gain, Zero<V>());
+        c.transientGain[g] = t;
+        shaped = MulAdd(t, shaped, shaped);
+    }
+    c.band[g] = shaped;
+    return shaped * V::Load(k.eqGain + o);
+}
+
+// Each channel's sum of its four weighted bands, for the groups of channels first ..
+// first + channels - 1 in w.
+template <class V, int first, int channels>
+inline __attribute__((always_inline)) void SumBands(const V* w, double* y)
 {
     constexpr int kWidth = V::kWidth;
-    constexpr bool kSpansChannels = kWidth > kBandCount;
-    static_assert(kSpansChannels ? (first == 0 && channels == 2 && access == LineAccess::kRows)
-                                 : kBandCount % kWidth == 0);
-    constexpr int kFirstGroup = first * kBandCount / kWidth;
-    constexpr int kGroups = kSpansChannels ? 1 : channels * kBandCount / kWidth;
-    using Mask = typename V::Mask;
-
-    V ahead[kGroups], compressed[kGroups], aligned[kGroups];
-
-    // The splitter: z1, z2, z4 and z6 follow the input, z3 and z5 the residues x - z2
-    // and x - z4; LO = z1, LM = z3, HM = z5, HI = x - z6.
+    if constexpr (kWidth > kBandCount) {
+        SumQuarters(w[0], y);
+    } else {
+        constexpr int kGroups = channels * kBandCount / kWidth;
+        double lanes[kGroups * kWidth];
 #pragma GCC unroll 4
-    for (int i = 0; i < kGroups; ++i) {
-        const int g = kFirstGroup + i, o = g * kWidth;
-        V in;
-        if constexpr (kSpansChannels)
-            in = V::SplatHalves(x[0], x[1]);
-        else
-            in = V::Splat(x[o / kBandCount]);
-        const V z0 = c.inputPoles[g];
-        const V z = MulAdd(V::Load(k.inputCoef + o), in - z0, z0);
-        c.inputPoles[g] = z;
-        const V residue = in - z;
-        const V r0 = c.residuePoles[g];
-        const V r = MulAdd(V::Load(k.residueCoef + o), residue - r0, r0);
-        c.residuePoles[g] = r;
-        c.band[g] = Select(kc.residueLanes[g], r, Select(kc.highLanes[g], residue, z));
+        for (int i = 0; i < kGroups; ++i)
+            Store(lanes + i * kWidth, w[i]);
+        for (int i = 0; i < channels; ++i) {
+            const double* b = lanes + i * kBandCount;
+            y[first + i] = b[0] + b[1] + b[2] + b[3];
+        }
     }
+}
+
+// How a frame reaches its delay lines: by pointer, or through script memory cell by cell.
+enum class LineAccess { kDirect, kThroughMemory };
+
+// The band path of one channel c for one frame, on the carried states (V at most one
+// channel wide).
+template <class V, int ch, LineAccess access>
+inline __attribute__((always_inline)) void
+RunChannel(Carried<V>& c, const BandBlockSettings& __restrict k, const BlockConstants<V>& kc,
+           const DelayLineSlots& __restrict lines, MemoryView memory, const LineStep& at, const double* x, double* y,
+           unsigned flags)
+{
+    constexpr int kWidth = V::kWidth;
+    static_assert(kBandCount % kWidth == 0);
+    constexpr int kFirstGroup = ch * kBandCount / kWidth;
+    constexpr int kGroups = kBandCount / kWidth;
 
     // One delay step for a group: in goes in at the position, the answer comes from the
     // next one. Lines 0-7 are the alignment lines, 8-15 the lookahead lines.
     auto step = [&](double* const* slots, int lineOffset, int g, V in) -> V {
         const int o = g * kWidth;
-        if constexpr (access == LineAccess::kRows) {
-            const bool ahead = lineOffset != 0;
-            Store((ahead ? rows.aheadOut : rows.alignOut) + o, in);
-            return V::Load((ahead ? rows.aheadIn : rows.alignIn) + o);
-        } else if constexpr (access == LineAccess::kDirect) {
-            const LineStep& at = steps[o / kBandCount];
+        if constexpr (access == LineAccess::kDirect) {
             return ExchangeLanes(in, slots + o, at.at, at.from);
         } else {
-            const LineStep& at = steps[o / kBandCount];
             double values[kWidth], out[kWidth];
             Store(values, in);
             StepLinesThroughMemory(memory, lines, lineOffset + o, kWidth, at.position, at.next, values, out);
@@ -316,137 +545,19 @@ RunChannels(Carried<V>& c, const BandBlockSettings& __restrict k, const BlockCon
         }
     };
 
-#pragma GCC unroll 4
-    for (int i = 0; i < kGroups; ++i)
-        ahead[i] = step(lines.lookahead, 8, kFirstGroup + i, c.band[kFirstGroup + i]);
-
-    // The compressors, on the undelayed band; the lookahead line's output is divided.
-    const bool everyFourth = (flags & kEveryFourth) != 0;
+    V w[kGroups];
 #pragma GCC unroll 4
     for (int i = 0; i < kGroups; ++i) {
-        const int g = kFirstGroup + i, o = g * kWidth;
-        const Mask active = kc.compressor[g];
-        const V makeup = V::Load(k.makeupGain + o);
-        if (!kc.anyCompressor[g]) {
-            c.gainDivisor[g] = V::Splat(1.0);
-            compressed[i] = ahead[i] * makeup;
-            continue;
-        }
-        const V band = c.band[g];
-        const V level = Max(V::Splat(0.0000001), Abs(band));
-        // Below the bound the level in dB is at most the threshold: no reduction, d = 1.
-        const Mask over = And(active, NotLt(level, V::Load(k.belowThreshold + o)));
-        V d = V::Splat(1.0);
-        if (Any(over)) {
-            const V levelDb = NaturalLog(level) * kDbPerNeper;
-            const V threshold = V::Load(k.threshold + o);
-            V excess = Select(Gt(levelDb, threshold), levelDb - threshold, Zero<V>());
-            excess = Div(excess * excess, excess + V::Load(k.knee + o)); // soft knee
-            d = Select(over, Exponential(excess * V::Load(k.reductionScale + o)), d);
-        }
-        V peak = Max(d, c.peakGain[g]);
-        V hold = c.holdGain[g];
-        V release = c.releaseNow[g];
-        if (everyFourth) {
-            hold = Select(Gt(peak, hold), peak, MulAdd(kc.release002, hold - peak, peak));
-            const V inverse = Reciprocal(hold);
-            // Deeper held reduction leans the release towards 100 ms.
-            release = MulAdd(1.0 - inverse, kc.release01, inverse * V::Load(k.release + o));
-            peak = Zero<V>();
-        }
-        const V slowPeak = c.slowPeak[g];
-        const V e = Select(Lt(d, slowPeak), MulAdd(kc.release002, slowPeak - d, d), d);
-        const V smoothed = c.smoothGain[g];
-        const V towards = Select(Gt(e, smoothed), V::Load(k.attack + o), release);
-        const V smoothGain = MulAdd(towards, smoothed - e, e);
-        V g1 = Max(V::Splat(1.0), smoothGain);
-        V punch = c.punchGain[g];
-        if (k.punchOn) {
-            punch = MulAdd(g1 - punch, V::Load(k.punchCoef + o), punch);
-            g1 = punch;
-        }
-        // Bands whose compressor is off keep their detector states.
-        const bool all = kc.allCompressor[g];
-        auto keep = [&](V& to, V value) { to = all ? value : Select(active, value, to); };
-        keep(c.peakGain[g], peak);
-        if (everyFourth) {
-            keep(c.holdGain[g], hold);
-            keep(c.releaseNow[g], release);
-        }
-        keep(c.slowPeak[g], e);
-        keep(c.smoothGain[g], smoothGain);
-        if (k.punchOn) keep(c.punchGain[g], punch);
-        if (all) {
-            c.gainDivisor[g] = g1;
-            compressed[i] = Div(ahead[i], g1) * makeup;
-        } else {
-            c.gainDivisor[g] = Select(active, g1, V::Splat(1.0));
-            compressed[i] = Select(active, Div(ahead[i], g1), ahead[i]) * makeup;
-        }
+        const int g = kFirstGroup + i;
+        const V band = Split(c, k, kc, g, V::Splat(x[ch]));
+        const V ahead = step(lines.lookahead, 8, g, band);
+        const V compressed = Compress(c, k, kc, g, Reduction(k, kc, g, band), ahead, (flags & kEveryFourth) != 0);
+        const V aligned = step(lines.align, 0, g, compressed);
+        const V spread =
+            kc.anyShaper[g] ? Envelopes(c, kc, g, compressed, (flags & kEverySecond) != 0) : Zero<V>();
+        w[i] = Shape(c, k, kc, g, spread, aligned);
     }
-
-#pragma GCC unroll 4
-    for (int i = 0; i < kGroups; ++i)
-        aligned[i] = step(lines.align, 0, kFirstGroup + i, compressed[i]);
-
-    // The transient shapers, on the compressed band before its alignment delay; their
-    // gain offset applies to the aligned band. Then the band gains, summed per channel.
-    const bool everySecond = (flags & kEverySecond) != 0;
-    V weighted[kGroups];
-#pragma GCC unroll 4
-    for (int i = 0; i < kGroups; ++i) {
-        const int g = kFirstGroup + i, o = g * kWidth;
-        const Mask on = kc.shaper[g];
-        V shaped = aligned[i];
-        if (!kc.anyShaper[g]) {
-            c.transientGain[g] = Zero<V>();
-        } else {
-            const V in = compressed[i];
-            V meanSquare = c.meanSquare[g];
-            V rmsTwice = c.rmsTwice[g];
-            if (everySecond) {
-                meanSquare = MulAdd(kc.meanSquareCoef, in * in - meanSquare, meanSquare);
-                rmsTwice = 2.0 * Sqrt(Abs(meanSquare));
-            }
-            const V level = Max(rmsTwice, Abs(in));
-            const V holdEnv = c.holdEnv[g];
-            const V r = Select(Lt(level, holdEnv), MulAdd(kc.release002, holdEnv - level, level), level);
-            const V fast0 = c.fastEnv[g];
-            const V fastCoef = Select(Gt(r, fast0), kc.attack0005, kc.release01);
-            const V fastEnv = MulAdd(fastCoef, fast0 - r, r);
-            const V slow0 = c.slowEnv[g];
-            const V slowEnv = Select(Gt(fastEnv, slow0), MulAdd(kc.attack005, slow0 - fastEnv, fastEnv), fastEnv);
-            const V q = Sqrt(Abs(fastEnv - slowEnv));
-            const V gain = V::Load(k.halfAmount + o) * (1.0 - Reciprocal(q + 1.0));
-            const bool all = kc.allShaper[g];
-            auto keep = [&](V& to, V value) { to = all ? value : Select(on, value, to); };
-            if (everySecond) {
-                keep(c.meanSquare[g], meanSquare);
-                keep(c.rmsTwice[g], rmsTwice);
-            }
-            keep(c.holdEnv[g], r);
-            keep(c.fastEnv[g], fastEnv);
-            keep(c.slowEnv[g], slowEnv);
-            const V t = all ? gain : Select(on, gain, Zero<V>());
-            c.transientGain[g] = t;
-            shaped = MulAdd(t, shaped, shaped);
-        }
-        c.band[g] = shaped;
-        weighted[i] = shaped * V::Load(k.eqGain + o);
-    }
-
-    if constexpr (kSpansChannels) {
-        SumQuarters(weighted[0], y);
-    } else {
-        double w[kGroups * kWidth];
-#pragma GCC unroll 4
-        for (int i = 0; i < kGroups; ++i)
-            Store(w + i * kWidth, weighted[i]);
-        for (int i = 0; i < channels; ++i) {
-            const double* b = w + i * kBandCount;
-            y[first + i] = b[0] + b[1] + b[2] + b[3];
-        }
-    }
+    SumBands<V, ch, 1>(w, y);
 }
 
 // The silence hold of a channel for input x: false while the channel is held.
@@ -470,8 +581,8 @@ inline void Hold(BandPathState& s, int c)
     }
 }
 
-// A frame that does not run both channels through a LineWindow: through
-// BandPathState, one channel after the other on N. Positions and silence holds are in s.
+// A frame that does not run both channels side by side: through BandPathState, one
+// channel after the other on N. Positions and silence holds are in s.
 template <class N>
 __attribute__((noinline)) void RunFrameApart(BandPathState& s, const BandBlockSettings& k,
                                              const BlockConstants<N>& kc, const DelayLineSlots& lines,
@@ -482,104 +593,104 @@ __attribute__((noinline)) void RunFrameApart(BandPathState& s, const BandBlockSe
     if (!(flags & (kRunChannel1 | kRunChannel2))) return;
     Carried<N> c;
     LoadCarried(c, s);
-    LineStep steps[kChannelCount];
     constexpr LineAccess kDirect = LineAccess::kDirect, kCells = LineAccess::kThroughMemory;
     if (flags & kRunChannel1) {
-        steps[0] = StepOf(s.linePosition[0], lines, 0);
-        if (steps[0].direct)
-            RunChannels<N, 0, 1, kDirect>(c, k, kc, lines, memory, steps, {}, x, y, flags);
+        const LineStep at = StepOf(s.linePosition[0], lines, 0);
+        if (at.direct)
+            RunChannel<N, 0, kDirect>(c, k, kc, lines, memory, at, x, y, flags);
         else
-            RunChannels<N, 0, 1, kCells>(c, k, kc, lines, memory, steps, {}, x, y, flags);
-        s.linePosition[0] = steps[0].next;
+            RunChannel<N, 0, kCells>(c, k, kc, lines, memory, at, x, y, flags);
+        s.linePosition[0] = at.next;
     }
     if (flags & kRunChannel2) {
-        steps[1] = StepOf(s.linePosition[1], lines, 1);
-        if (steps[1].direct)
-            RunChannels<N, 1, 1, kDirect>(c, k, kc, lines, memory, steps, {}, x, y, flags);
+        const LineStep at = StepOf(s.linePosition[1], lines, 1);
+        if (at.direct)
+            RunChannel<N, 1, kDirect>(c, k, kc, lines, memory, at, x, y, flags);
         else
-            RunChannels<N, 1, 1, kCells>(c, k, kc, lines, memory, steps, {}, x, y, flags);
-        s.linePosition[1] = steps[1].next;
+            RunChannel<N, 1, kCells>(c, k, kc, lines, memory, at, x, y, flags);
+        s.linePosition[1] = at.next;
     }
     StoreCarried(s, c);
 }
 
-// The delay lines of both channels over a run of frames, when both are reached by
-// pointer. A line of length L answers at each frame what it took L frames before, so
-// over at most L frames everything it answers is in place before the first of them,
-// and what the frames put in is not asked for until after the last: the answers are
-// read out into rows (a frame's eight lanes side by side) ahead of the frames, and
+// What the frames of a run hand from one pass to the next, a row of eight lanes per
+// frame: the delay lines' inputs and outputs, the compressors' d and the shapers'
+// envelope spread, and each frame's pacing. A pass may run kWidth - 1 rows past the
+// last frame it fills.
+constexpr int kRunFrames = 32;
+struct alignas(64) RunRows {
+    static constexpr int kRows = (kRunFrames + 8) * kLaneCount;
+    double aheadIn[kRows], aheadOut[kRows], alignIn[kRows], alignOut[kRows], reduction[kRows], spread[kRows];
+    unsigned flags[kRunFrames];
+};
+
+// The delay lines of both channels over a run of frames. A line of length L answers at
+// each frame what it took L frames before, so over at most L frames everything it
+// answers is in place before the first of them, and what the frames put in is not asked
+// for until after the last: the answers are read out into rows ahead of the frames, and
 // their inputs written back from rows after them, kWidth frames of kWidth lines at a
 // time, turned about in registers.
 template <class V> class LineWindow {
 public:
-    static constexpr int kFrames = 32;
-
-    // Whether both channels' lines are reached by pointer from their positions on.
-    static bool Opens(const DelayLineSlots& lines, const double* position)
+    // Whether both channels' lines are reached by pointer from their positions on, and
+    // how many frames a run may take.
+    static int Frames(const DelayLineSlots& lines, const double* position)
     {
-        for (int c = 0; c < kChannelCount; ++c)
-            if (!(position[c] < lines.mapped[c] && lines.mapped[c] >= 2.0)) return false;
-        return true;
-    }
-
-    // Reads what the lines answer over the next `frames` frames (at most kFrames, and
-    // fewer than the slots).
-    void Open(const DelayLineSlots& lines, const double* position, int frames)
-    {
-        int limit = frames < kFrames ? frames : kFrames;
-        int from[kChannelCount];
+        int limit = kRunFrames;
         for (int c = 0; c < kChannelCount; ++c) {
-            size_[c] = static_cast<int>(lines.mapped[c]);
-            at_[c] = static_cast<int>(position[c]);
-            from[c] = at_[c] + 1 == size_[c] ? 0 : at_[c] + 1;
-            if (size_[c] - 1 < limit) limit = size_[c] - 1;
+            if (!(position[c] < lines.mapped[c] && lines.mapped[c] >= 2.0)) return 0;
+            if (lines.mapped[c] - 1.0 < limit) limit = static_cast<int>(lines.mapped[c]) - 1;
         }
-        open_ = limit;
-        used_ = 0;
-        Copy<true>(lines.lookahead, from, aheadIn_);
-        Copy<true>(lines.align, from, alignIn_);
+        return limit;
     }
 
-    bool Full() const { return used_ == open_; }
-
-    // The next frame's rows.
-    FrameRows Next()
+    // Reads what the lines answer over the next `frames` frames.
+    static void Read(const DelayLineSlots& lines, const double* position, int frames, RunRows& rows)
     {
-        const int o = used_++ * kLaneCount;
-        return {aheadIn_ + o, aheadOut_ + o, alignIn_ + o, alignOut_ + o};
-    }
-
-    // Writes what the frames put in and moves the positions past them.
-    void Close(const DelayLineSlots& lines, double* position)
-    {
-        if (open_ == 0) return;
-        open_ = used_;
-        Copy<false>(lines.lookahead, at_, aheadOut_);
-        Copy<false>(lines.align, at_, alignOut_);
+        int size[kChannelCount], from[kChannelCount];
         for (int c = 0; c < kChannelCount; ++c) {
-            int p = at_[c] + used_;
-            if (p >= size_[c]) p -= size_[c];
+            size[c] = static_cast<int>(lines.mapped[c]);
+            const int at = static_cast<int>(position[c]);
+            from[c] = at + 1 == size[c] ? 0 : at + 1;
+        }
+        Copy<true>(lines.lookahead, from, size, frames, rows.aheadIn);
+        Copy<true>(lines.align, from, size, frames, rows.alignIn);
+    }
+
+    // Writes what `frames` frames put in and moves the positions past them.
+    static void Write(const DelayLineSlots& lines, double* position, int frames, RunRows& rows)
+    {
+        int size[kChannelCount], at[kChannelCount];
+        for (int c = 0; c < kChannelCount; ++c) {
+            size[c] = static_cast<int>(lines.mapped[c]);
+            at[c] = static_cast<int>(position[c]);
+        }
+        Copy<false>(lines.lookahead, at, size, frames, rows.aheadOut);
+        Copy<false>(lines.align, at, size, frames, rows.alignOut);
+        for (int c = 0; c < kChannelCount; ++c) {
+            int p = at[c] + frames;
+            if (p >= size[c]) p -= size[c];
             position[c] = p;
         }
-        open_ = used_ = 0;
     }
 
 private:
     static constexpr int kWidth = V::kWidth;
 
-    // Lane l of row t and slot (start[c] + t) mod size of line l, c = l / 4, for the
-    // open_ rows: read into the rows or written from them, kWidth frames at a time
+    // Lane l of row t and slot (start[c] + t) mod size[c] of line l, c = l / 4, for
+    // `frames` rows: read into the rows or written from them, kWidth frames at a time
     // between the points where a line of the group's lanes wraps.
-    template <bool read> void Copy(double* const* slots, const int* start, double* rows)
+    template <bool read>
+    static void Copy(double* const* slots, const int* start, const int* size, int frames, double* rows)
     {
 #pragma GCC unroll 4
         for (int o = 0; o < kLaneCount; o += kWidth) {
             const int c0 = o / kBandCount, c1 = (o + kWidth - 1) / kBandCount;
             int at0 = start[c0], at1 = start[c1];
-            for (int t = 0; t < open_;) {
-                int end = open_;
-                if (t + size_[c0] - at0 < end) end = t + size_[c0] - at0;
-                if (t + size_[c1] - at1 < end) end = t + size_[c1] - at1;
+            for (int t = 0; t < frames;) {
+                int end = frames;
+                if (t + size[c0] - at0 < end) end = t + size[c0] - at0;
+                if (t + size[c1] - at1 < end) end = t + size[c1] - at1;
                 double* line[kWidth];
 #pragma GCC unroll 8
                 for (int i = 0; i < kWidth; ++i)
@@ -592,9 +703,9 @@ private:
                     t = end;
                 }
                 at0 += n;
-                if (at0 == size_[c0]) at0 = 0;
+                if (at0 == size[c0]) at0 = 0;
                 at1 = c1 == c0 ? at0 : at1 + n;
-                if (at1 == size_[c1]) at1 = 0;
+                if (at1 == size[c1]) at1 = 0;
             }
         }
     }
@@ -627,26 +738,34 @@ private:
             }
         }
     }
-
-    int size_[kChannelCount] = {}, at_[kChannelCount] = {};
-    int open_ = 0, used_ = 0;
-    // A block of frames may run kWidth - 1 rows past the last one it fills.
-    static constexpr int kRows = (kFrames + kWidth) * kLaneCount;
-    alignas(64) double aheadIn_[kRows];
-    alignas(64) double aheadOut_[kRows];
-    alignas(64) double alignIn_[kRows];
-    alignas(64) double alignOut_[kRows];
 };
 
-// The stereo frames of a block: per frame the sample counter and the detectors' pacing,
-// input gain and mix level, the encoding with its balance, the band paths, the decoding
-// and the output gain.
+// A frame's start: its input, the sample counter and the detectors' pacing, input gain
+// and mix level, the encoding with its balance, the silence holds.
+struct FrameHead {
+    double a0, b0; // the input as it came
+    double x[kChannelCount];
+    unsigned flags;
+};
+
+// The stereo frames of a block. Runs of frames in which both channels sound and their
+// lines are reached by pointer go through five passes, each over the whole run before
+// the next: the splitters; the compressors' gain computers; their detectors and
+// divisions; the shapers' envelopes; the shapers' gains, the band gains, the decoding
+// and the output. A frame taken whole is one long chain of dependent steps, which the
+// processor cannot overlap with the next frame's; within a pass the frames hang on one
+// another only through a few short recurrences, or not at all. Any other frame runs
+// alone, through RunFrameApart.
 template <class V, class Sample>
 void RunStereoBlock(BandPathState& __restrict s, const BandBlockSettings& __restrict k,
                     const DelayLineSlots& __restrict lines, MemoryView memory, const Sample* const* in,
                     Sample* const* out, int32_t frames, FrameRun& run)
 {
     using N = typename V::Narrow;
+    constexpr int kGroups = kLaneCount / V::kWidth;
+    // Two lanes to a register leave too few registers for the rows to pay: there each
+    // frame exchanges its lanes with the lines by pointer in the second pass.
+    constexpr bool kWindowed = V::kWidth >= 4;
     if (frames <= 0) return;
     const Sample* const in0 = in[0];
     const Sample* const in1 = in[1];
@@ -656,10 +775,7 @@ void RunStereoBlock(BandPathState& __restrict s, const BandBlockSettings& __rest
     const BlockConstants<N> kn(k);
     Carried<V> c;
     LoadCarried(c, s);
-    // Two lanes to a register leave too few registers for the rows to pay: there each
-    // frame exchanges its lanes with the lines itself.
-    constexpr bool kWindowed = V::kWidth >= 4;
-    LineWindow<V> window;
+    RunRows rows;
     double counter = run.counter;
     // A whole counter stays whole: the pacing then comes from its last two bits.
     const bool whole =
@@ -667,68 +783,35 @@ void RunStereoBlock(BandPathState& __restrict s, const BandBlockSettings& __rest
     int32_t phase = whole ? static_cast<int32_t>(counter) : 0;
     double silent[kChannelCount] = {s.silentCount[0], s.silentCount[1]};
     double position[kChannelCount] = {s.linePosition[0], s.linePosition[1]};
-    double a0 = 0.0, b0 = 0.0, left = 0.0, right = 0.0;
-    for (int32_t j = 0; j < frames; ++j) {
-        a0 = static_cast<double>(in0[j]);
-        b0 = static_cast<double>(in1[j]);
+    double left = 0.0, right = 0.0;
+    FrameHead head{};
+
+    auto start = [&](int32_t j) __attribute__((always_inline)) {
+        head.a0 = static_cast<double>(in0[j]);
+        head.b0 = static_cast<double>(in1[j]);
         counter = counter + 1.0;
         ++phase;
         if (counter >= k.sampleRate) counter = 0.0, phase = 0;
-        unsigned flags;
         if (whole)
-            flags = ((phase & 1) == 0 ? kEverySecond : 0u) | ((phase & 3) == 0 ? kEveryFourth : 0u);
+            head.flags = ((phase & 1) == 0 ? kEverySecond : 0u) | ((phase & 3) == 0 ? kEveryFourth : 0u);
         else
-            flags = Pacing(counter);
-
-        const double a = a0 * k.inputGain * k.mixLevelIn;
-        const double b = b0 * k.inputGain * k.mixLevelIn;
-        double x[kChannelCount];
+            head.flags = Pacing(counter);
+        const double a = head.a0 * k.inputGain * k.mixLevelIn;
+        const double b = head.b0 * k.inputGain * k.mixLevelIn;
         if (k.msMode) {
-            x[0] = (a + b) * 0.5 * k.balanceGain;
-            x[1] = (a - b) * k.balanceInverse; // the side is not halved; decoding halves it
+            head.x[0] = (a + b) * 0.5 * k.balanceGain;
+            head.x[1] = (a - b) * k.balanceInverse; // the side is not halved; decoding halves it
         } else {
-            x[0] = a * k.balanceGain;
-            x[1] = b * k.balanceInverse;
+            head.x[0] = a * k.balanceGain;
+            head.x[1] = b * k.balanceInverse;
         }
         // With a mono input, channel 2 stands still, silence hold included.
-        if (Sounding(silent[0], k.silenceLimit, x[0])) flags |= kRunChannel1;
-        if (!k.monoInput && Sounding(silent[1], k.silenceLimit, x[1])) flags |= kRunChannel2;
-        double y[kChannelCount] = {0.0, 0.0};
-        const bool both = (flags & kRunChannel1) && (flags & kRunChannel2);
-        bool fast = false;
-        if constexpr (kWindowed) {
-            if (both && window.Full()) {
-                window.Close(lines, position);
-                if (LineWindow<V>::Opens(lines, position)) window.Open(lines, position, frames - j);
-            }
-            if (both && !window.Full()) {
-                RunChannels<V, 0, 2, LineAccess::kRows>(c, k, kc, lines, memory, nullptr, window.Next(), x, y, flags);
-                fast = true;
-            }
-        } else if (both) {
-            LineStep steps[kChannelCount] = {StepOf(position[0], lines, 0), StepOf(position[1], lines, 1)};
-            if (steps[0].direct && steps[1].direct) {
-                RunChannels<V, 0, 2, LineAccess::kDirect>(c, k, kc, lines, memory, steps, {}, x, y, flags);
-                position[0] = steps[0].next;
-                position[1] = steps[1].next;
-                fast = true;
-            }
-        }
-        if (!fast) {
-            window.Close(lines, position);
-            StoreCarried(s, c);
-            s.silentCount[0] = silent[0];
-            s.silentCount[1] = silent[1];
-            s.linePosition[0] = position[0];
-            s.linePosition[1] = position[1];
-            RunFrameApart<N>(s, k, kn, lines, memory, x, y, flags);
-            LoadCarried(c, s);
-            position[0] = s.linePosition[0];
-            position[1] = s.linePosition[1];
-        }
-
-        // The balance only weights how hard each channel drives its dynamics: it is undone
-        // right after the band path.
+        if (Sounding(silent[0], k.silenceLimit, head.x[0])) head.flags |= kRunChannel1;
+        if (!k.monoInput && Sounding(silent[1], k.silenceLimit, head.x[1])) head.flags |= kRunChannel2;
+    };
+    // The balance only weights how hard each channel drives its dynamics: it is undone
+    // right after the band path.
+    auto finish = [&](int32_t j, const double* y, const double* x) __attribute__((always_inline)) {
         const double ch1 = y[0] * k.balanceInverse;
         double ch2 = k.monoInput ? x[1] : y[1] * k.balanceGain;
         const double gain = k.outputScale;
@@ -743,16 +826,142 @@ void RunStereoBlock(BandPathState& __restrict s, const BandBlockSettings& __rest
         }
         out0[j] = static_cast<Sample>(left);
         out1[j] = static_cast<Sample>(right);
+    };
+
+    for (int32_t j = 0; j < frames;) {
+        int limit = 0;
+        if (!k.monoInput) {
+            if constexpr (kWindowed) {
+                limit = LineWindow<V>::Frames(lines, position);
+            } else {
+                limit = StepOf(position[0], lines, 0).direct && StepOf(position[1], lines, 1).direct ? kRunFrames : 0;
+            }
+            if (limit > frames - j) limit = frames - j;
+        }
+        // The frames' starts, up to one that does not sound in both channels, and the
+        // splitters.
+        int n = 0;
+        for (; n < limit; ++n) {
+            start(j + n);
+            if ((head.flags & (kRunChannel1 | kRunChannel2)) != (kRunChannel1 | kRunChannel2)) break;
+            rows.flags[n] = head.flags;
+            V in[kGroups];
+            if constexpr (V::kWidth > kBandCount) {
+                in[0] = V::SplatHalves(head.x[0], head.x[1]);
+            } else {
+#pragma GCC unroll 4
+                for (int g = 0; g < kGroups; ++g)
+                    in[g] = V::Splat(head.x[g * V::kWidth / kBandCount]);
+            }
+#pragma GCC unroll 4
+            for (int g = 0; g < kGroups; ++g)
+                Store(rows.aheadOut + n * kLaneCount + g * V::kWidth, Split(c, k, kc, g, in[g]));
+        }
+        if (n > 0) {
+            if constexpr (kWindowed) LineWindow<V>::Read(lines, position, n, rows);
+            // The compressors' gain computers, two vectors of lanes at a time (u and u + 1
+            // in the order of the rows: frame u / kGroups, group u % kGroups).
+            const int units = n * kGroups;
+            int u = 0;
+            for (; u + 1 < units; u += 2) {
+                const int g = u % kGroups, h = (u + 1) % kGroups;
+                if (kc.anyCompressor[g] || kc.anyCompressor[h])
+                    ReductionTwin(k, kc, g, h, rows.aheadOut + u * V::kWidth, rows.aheadOut + (u + 1) * V::kWidth,
+                                  rows.reduction + u * V::kWidth, rows.reduction + (u + 1) * V::kWidth);
+            }
+            if (u < units) {
+                const int g = u % kGroups;
+                Store(rows.reduction + u * V::kWidth, Reduction(k, kc, g, V::Load(rows.aheadOut + u * V::kWidth)));
+            }
+            // The compressors' detectors and divisions.
+            for (int t = 0; t < n; ++t) {
+                const int o = t * kLaneCount;
+                const unsigned flags = rows.flags[t];
+                LineStep steps[kChannelCount];
+                if constexpr (!kWindowed) {
+                    steps[0] = StepOf(position[0], lines, 0);
+                    steps[1] = StepOf(position[1], lines, 1);
+                    position[0] = steps[0].next;
+                    position[1] = steps[1].next;
+                }
+#pragma GCC unroll 4
+                for (int g = 0; g < kGroups; ++g) {
+                    const int og = o + g * V::kWidth;
+                    V ahead;
+                    if constexpr (kWindowed) {
+                        ahead = V::Load(rows.aheadIn + og);
+                    } else {
+                        const LineStep& at = steps[g * V::kWidth / kBandCount];
+                        ahead = ExchangeLanes(V::Load(rows.aheadOut + og), lines.lookahead + g * V::kWidth, at.at,
+                                              at.from);
+                    }
+                    const V compressed = Compress(c, k, kc, g, V::Load(rows.reduction + og), ahead,
+                                                  (flags & kEveryFourth) != 0);
+                    Store(rows.alignOut + og, compressed);
+                    if constexpr (!kWindowed) {
+                        const LineStep& at = steps[g * V::kWidth / kBandCount];
+                        Store(rows.alignIn + og,
+                              ExchangeLanes(compressed, lines.align + g * V::kWidth, at.at, at.from));
+                    }
+                }
+            }
+            // The shapers' envelopes, on the compressed bands.
+            bool shaping = false;
+            for (int g = 0; g < kGroups; ++g)
+                shaping = shaping || kc.anyShaper[g];
+            if (shaping) {
+                for (int t = 0; t < n; ++t) {
+                    const int o = t * kLaneCount;
+                    const bool everySecond = (rows.flags[t] & kEverySecond) != 0;
+#pragma GCC unroll 4
+                    for (int g = 0; g < kGroups; ++g) {
+                        const int og = o + g * V::kWidth;
+                        if (kc.anyShaper[g])
+                            Store(rows.spread + og, Envelopes(c, kc, g, V::Load(rows.alignOut + og), everySecond));
+                    }
+                }
+            }
+            // The shapers' gains, the bands' sums and the outputs.
+            for (int t = 0; t < n; ++t) {
+                const int o = t * kLaneCount;
+                V w[kGroups];
+#pragma GCC unroll 4
+                for (int g = 0; g < kGroups; ++g) {
+                    const int og = o + g * V::kWidth;
+                    w[g] = Shape(c, k, kc, g, kc.anyShaper[g] ? V::Load(rows.spread + og) : Zero<V>(),
+                                 V::Load(rows.alignIn + og));
+                }
+                double y[kChannelCount];
+                SumBands<V, 0, 2>(w, y);
+                finish(j + t, y, head.x);
+            }
+            if constexpr (kWindowed) LineWindow<V>::Write(lines, position, n, rows);
+            j += n;
+        }
+        if (n == limit && limit > 0) continue;
+        // A frame alone: the one the first pass stopped at, or one that could not start a run.
+        if (limit == 0) start(j);
+        StoreCarried(s, c);
+        s.silentCount[0] = silent[0];
+        s.silentCount[1] = silent[1];
+        s.linePosition[0] = position[0];
+        s.linePosition[1] = position[1];
+        double y[kChannelCount] = {0.0, 0.0};
+        RunFrameApart<N>(s, k, kn, lines, memory, head.x, y, head.flags);
+        LoadCarried(c, s);
+        position[0] = s.linePosition[0];
+        position[1] = s.linePosition[1];
+        finish(j, y, head.x);
+        ++j;
     }
-    window.Close(lines, position);
     StoreCarried(s, c);
     s.silentCount[0] = silent[0];
     s.silentCount[1] = silent[1];
     s.linePosition[0] = position[0];
     s.linePosition[1] = position[1];
     run.counter = counter;
-    run.lastInput[0] = a0;
-    run.lastInput[1] = b0;
+    run.lastInput[0] = head.a0;
+    run.lastInput[1] = head.b0;
     run.lastOutput[0] = left;
     run.lastOutput[1] = right;
 }
