@@ -252,7 +252,10 @@ template <class V> struct BlockConstants {
     bool anyCompressor[kGroups], allCompressor[kGroups], anyShaper[kGroups], allShaper[kGroups];
     V release002, release01, attack0005, attack005, meanSquareCoef;
 
-    explicit BlockConstants(const BandBlockSettings& k)
+    BlockConstants() = default;
+    explicit BlockConstants(const BandBlockSettings& k) { Take(k); }
+
+    void Take(const BandBlockSettings& k)
     {
         for (int g = 0; g < kGroups; ++g) {
             const int o = g * V::kWidth;
@@ -645,7 +648,8 @@ public:
     }
 
     // Reads what the lines answer over the next `frames` frames.
-    static void Read(const DelayLineSlots& lines, const double* position, int frames, RunRows& rows)
+    static inline __attribute__((always_inline)) void Read(const DelayLineSlots& lines, const double* position,
+                                                           int frames, RunRows& rows)
     {
         int size[kChannelCount], from[kChannelCount];
         for (int c = 0; c < kChannelCount; ++c) {
@@ -658,7 +662,8 @@ public:
     }
 
     // Writes what `frames` frames put in and moves the positions past them.
-    static void Write(const DelayLineSlots& lines, double* position, int frames, RunRows& rows)
+    static inline __attribute__((always_inline)) void Write(const DelayLineSlots& lines, double* position,
+                                                            int frames, RunRows& rows)
     {
         int size[kChannelCount], at[kChannelCount];
         for (int c = 0; c < kChannelCount; ++c) {
@@ -680,8 +685,10 @@ private:
     // Lane l of row t and slot (start[c] + t) mod size[c] of line l, c = l / 4, for
     // `frames` rows: read into the rows or written from them, kWidth frames at a time
     // between the points where a line of the group's lanes wraps.
+    // Inline: a call would cost the caller the carried states it keeps in registers.
     template <bool read>
-    static void Copy(double* const* slots, const int* start, const int* size, int frames, double* rows)
+    static inline __attribute__((always_inline)) void Copy(double* const* slots, const int* start, const int* size,
+                                                           int frames, double* rows)
     {
 #pragma GCC unroll 4
         for (int o = 0; o < kLaneCount; o += kWidth) {
@@ -772,7 +779,9 @@ void RunStereoBlock(BandPathState& __restrict s, const BandBlockSettings& __rest
     Sample* const out0 = out[0];
     Sample* const out1 = out[1];
     const BlockConstants<V> kc(k);
-    const BlockConstants<N> kn(k);
+    // Those for frames apart are taken when the first such frame comes.
+    BlockConstants<N> narrow;
+    bool narrowTaken = false;
     Carried<V> c;
     LoadCarried(c, s);
     RunRows rows;
@@ -947,7 +956,11 @@ void RunStereoBlock(BandPathState& __restrict s, const BandBlockSettings& __rest
         s.linePosition[0] = position[0];
         s.linePosition[1] = position[1];
         double y[kChannelCount] = {0.0, 0.0};
-        RunFrameApart<N>(s, k, kn, lines, memory, head.x, y, head.flags);
+        if (!narrowTaken) {
+            narrow.Take(k);
+            narrowTaken = true;
+        }
+        RunFrameApart<N>(s, k, narrow, lines, memory, head.x, y, head.flags);
         LoadCarried(c, s);
         position[0] = s.linePosition[0];
         position[1] = s.linePosition[1];

@@ -1,4 +1,5 @@
 #include <cmath>
+#include <cstring>
 
 #include "effect/effect.h"
 
@@ -19,24 +20,36 @@ template <typename State, typename Visit> void ForEachLaneArray(State& s, Visit 
         visit(values);
 }
 
-// v * 0 is 0 for every finite v and NaN otherwise, so the sum is finite exactly when
-// every value is, with no overflow from large finite values.
-bool ChannelIsFinite(const BandPathState& s, int c)
+// v * 0 is 0 for every finite v and NaN otherwise, so a channel's sums are finite exactly
+// when every value is, with no overflow from large finite values. The lanes are summed in
+// pairs, two to a register.
+void FiniteChannels(const BandPathState& s, bool (&finite)[kChannelCount])
 {
-    double sum = s.silentCount[c] * 0.0;
+    using Pair = double __attribute__((vector_size(16)));
+    constexpr int kPairs = kLaneCount / 2;
+    Pair sum[kPairs] = {};
     ForEachLaneArray(s, [&](const double* values) {
-        for (int b = 0; b < kBandCount; ++b)
-            sum += values[Lane(c, b)] * 0.0;
+#pragma GCC unroll 4
+        for (int i = 0; i < kPairs; ++i) {
+            Pair v;
+            std::memcpy(&v, values + 2 * i, sizeof v);
+            sum[i] += v * 0.0;
+        }
     });
-    return sum == 0.0;
+    for (int c = 0; c < kChannelCount; ++c) {
+        const Pair lanes = sum[2 * c] + sum[2 * c + 1];
+        finite[c] = s.silentCount[c] * 0.0 + lanes[0] + lanes[1] == 0.0;
+    }
 }
 
 } // namespace
 
 void TVexlEffect::RecoverNonFiniteChannels() noexcept
 {
+    bool finite[kChannelCount];
+    FiniteChannels(band, finite);
     for (int c = 0; c < kChannelCount; ++c) {
-        if (ChannelIsFinite(band, c)) continue;
+        if (finite[c]) continue;
         ForEachLaneArray(band, [&](double* values) {
             for (int b = 0; b < kBandCount; ++b)
                 values[Lane(c, b)] = 0.0;
