@@ -13,7 +13,8 @@
 //   the instructions define them (b when either is NaN), Abs, the comparisons Lt, Gt,
 //   NotLt, NotLe, And(Mask, Mask), Select(Mask, a, b), Any, All, V::LoadMask(const
 //   double*) (lanes with all bits set), the bit operations AndBits, OrBits, AddBits
-//   (64-bit lanes) and ShiftRightBits<n>, ShiftLeftBits<n>, and ExchangeLanes(v, slots,
+//   (64-bit lanes) and ShiftRightBits<n>, ShiftLeftBits<n>, SplitBands(g, z, r, residue)
+//   (group g's bands from the splitter: z in LO, r in LM and HM, residue in HI), and ExchangeLanes(v, slots,
 //   at, from), which stores lane i at slots[i][at] and answers lane i from
 //   slots[i][from] (for V::Narrow), V::LoadFirst(p, n) and StoreFirst(p, v, n) (lanes
 //   0 .. n - 1 alone, the others 0 and untouched), and Transpose(V (&rows)[kWidth])
@@ -203,10 +204,6 @@ template <class V> TOLVANGER_TWIN Twin<V> ScaleByPowerOfTwo(Twin<V> p, Twin<V> n
 }
 #undef TOLVANGER_TWIN
 
-// The lanes of a group that take the residue poles (LM, HM) and the HI band.
-alignas(64) constexpr uint64_t kResidueLanes[kLaneCount] = {0, ~0ULL, ~0ULL, 0, 0, ~0ULL, ~0ULL, 0};
-alignas(64) constexpr uint64_t kHighLanes[kLaneCount] = {0, 0, 0, ~0ULL, 0, 0, 0, ~0ULL};
-
 // One frame's step of a channel's delay lines: each takes its input at `position` and
 // answers from `next`; at and from are the same as slot numbers when the lines are
 // reached by pointer.
@@ -248,7 +245,7 @@ inline unsigned Pacing(double counter)
 template <class V> struct BlockConstants {
     static constexpr int kGroups = kLaneCount / V::kWidth;
     using Mask = typename V::Mask;
-    Mask residueLanes[kGroups], highLanes[kGroups], compressor[kGroups], shaper[kGroups];
+    Mask compressor[kGroups], shaper[kGroups];
     bool anyCompressor[kGroups], allCompressor[kGroups], anyShaper[kGroups], allShaper[kGroups];
     V release002, release01, attack0005, attack005, meanSquareCoef;
 
@@ -259,8 +256,6 @@ template <class V> struct BlockConstants {
     {
         for (int g = 0; g < kGroups; ++g) {
             const int o = g * V::kWidth;
-            residueLanes[g] = V::LoadMask(reinterpret_cast<const double*>(kResidueLanes + o));
-            highLanes[g] = V::LoadMask(reinterpret_cast<const double*>(kHighLanes + o));
             compressor[g] = V::LoadMask(k.compressorMask + o);
             shaper[g] = V::LoadMask(k.shaperMask + o);
             anyCompressor[g] = Any(compressor[g]);
@@ -331,8 +326,7 @@ template <class V> inline __attribute__((always_inline)) void StoreCarried(BandP
 // The splitter: z1, z2, z4 and z6 follow the input, z3 and z5 the residues x - z2 and
 // x - z4; LO = z1, LM = z3, HM = z5, HI = x - z6.
 template <class V>
-inline __attribute__((always_inline)) V Split(Carried<V>& c, const BandBlockSettings& __restrict k,
-                                              const BlockConstants<V>& kc, int g, V in)
+inline __attribute__((always_inline)) V Split(Carried<V>& c, const BandBlockSettings& __restrict k, int g, V in)
 {
     const int o = g * V::kWidth;
     const V z0 = c.inputPoles[g];
@@ -342,7 +336,7 @@ inline __attribute__((always_inline)) V Split(Carried<V>& c, const BandBlockSett
     const V r0 = c.residuePoles[g];
     const V r = MulAdd(V::Load(k.residueCoef + o), residue - r0, r0);
     c.residuePoles[g] = r;
-    return Select(kc.residueLanes[g], r, Select(kc.highLanes[g], residue, z));
+    return SplitBands(g, z, r, residue);
 }
 
 // The compressor's gain divisor for the undelayed band before smoothing, over vectors
@@ -407,14 +401,16 @@ inline __attribute__((always_inline)) V Compress(Carried<V>& c, const BandBlockS
     V hold = c.holdGain[g];
     V release = c.releaseNow[g];
     if (everyFourth) {
-        hold = Select(Gt(peak, hold), peak, MulAdd(kc.release002, hold - peak, peak));
+        hold = MulAdd(kc.release002, Max(Zero<V>(), hold - peak), peak); // peak when above
         const V inverse = Reciprocal(hold);
         // Deeper held reduction leans the release towards 100 ms.
         release = MulAdd(1.0 - inverse, kc.release01, inverse * V::Load(k.release + o));
         peak = Zero<V>();
     }
     const V slowPeak = c.slowPeak[g];
-    const V e = Select(Lt(d, slowPeak), MulAdd(kc.release002, slowPeak - d, d), d);
+    // d + c (slowPeak - d) while d is below, else d; one multiply-add either way (also
+    // with NaN and infinities as the comparison had it).
+    const V e = MulAdd(kc.release002, Max(slowPeak - d, Zero<V>()), d);
     const V smoothed = c.smoothGain[g];
     const V towards = Select(Gt(e, smoothed), V::Load(k.attack + o), release);
     const V smoothGain = MulAdd(towards, smoothed - e, e);
@@ -457,12 +453,12 @@ inline __attribute__((always_inline)) V Envelopes(Carried<V>& c, const BlockCons
     }
     const V level = Max(rmsTwice, Abs(in));
     const V holdEnv = c.holdEnv[g];
-    const V r = Select(Lt(level, holdEnv), MulAdd(kc.release002, holdEnv - level, level), level);
+    const V r = MulAdd(kc.release002, Max(holdEnv - level, Zero<V>()), level); // level when above
     const V fast0 = c.fastEnv[g];
     const V fastCoef = Select(Gt(r, fast0), kc.attack0005, kc.release01);
     const V fastEnv = MulAdd(fastCoef, fast0 - r, r);
     const V slow0 = c.slowEnv[g];
-    const V slowEnv = Select(Gt(fastEnv, slow0), MulAdd(kc.attack005, slow0 - fastEnv, fastEnv), fastEnv);
+    const V slowEnv = MulAdd(kc.attack005, Min(slow0 - fastEnv, Zero<V>()), fastEnv); // fast when below
     const bool all = kc.allShaper[g];
     const auto on = kc.shaper[g];
     auto keep = [&](V& to, V value) { to = all ? value : Select(on, value, to); };
@@ -552,7 +548,7 @@ RunChannel(Carried<V>& c, const BandBlockSettings& __restrict k, const BlockCons
 #pragma GCC unroll 4
     for (int i = 0; i < kGroups; ++i) {
         const int g = kFirstGroup + i;
-        const V band = Split(c, k, kc, g, V::Splat(x[ch]));
+        const V band = Split(c, k, g, V::Splat(x[ch]));
         const V ahead = step(lines.lookahead, 8, g, band);
         const V compressed = Compress(c, k, kc, g, Reduction(k, kc, g, band), ahead, (flags & kEveryFourth) != 0);
         const V aligned = step(lines.align, 0, g, compressed);
@@ -864,7 +860,7 @@ void RunStereoBlock(BandPathState& __restrict s, const BandBlockSettings& __rest
             }
 #pragma GCC unroll 4
             for (int g = 0; g < kGroups; ++g)
-                Store(rows.aheadOut + n * kLaneCount + g * V::kWidth, Split(c, k, kc, g, in[g]));
+                Store(rows.aheadOut + n * kLaneCount + g * V::kWidth, Split(c, k, g, in[g]));
         }
         if (n > 0) {
             if constexpr (kWindowed) LineWindow<V>::Read(lines, position, n, rows);

@@ -150,6 +150,12 @@ TOLVANGER_VECTOR void SplitExponent(Vec8 x, Vec8& k, Vec8& m)
 TOLVANGER_VECTOR Vec8 RoundToWhole(Vec8 a) { return {_mm512_roundscale_pd(a.v, _MM_FROUND_TO_NEAREST_INT)}; }
 TOLVANGER_VECTOR Vec8 ScaleByPowerOfTwo(Vec8 p, Vec8 n) { return {_mm512_scalef_pd(p.v, n.v)}; }
 
+// Both channels' bands: LO from z, LM and HM from r, HI from the residue.
+TOLVANGER_VECTOR Vec8 SplitBands(int, Vec8 z, Vec8 r, Vec8 residue)
+{
+    return {_mm512_mask_blend_pd(0x66, _mm512_mask_blend_pd(0x88, z.v, residue.v), r.v)};
+}
+
 // y[0] = (w0 + w1) + (w2 + w3), y[1] = (w4 + w5) + (w6 + w7).
 TOLVANGER_VECTOR void SumQuarters(Vec8 w, double* y)
 {

@@ -83,6 +83,11 @@ template <int n> TOLVANGER_VECTOR Vec2 ShiftLeftBits(Vec2 a)
 {
     return {_mm_castsi128_pd(_mm_slli_epi64(_mm_castpd_si128(a.v), n))};
 }
+// Group g of the bands: LO and LM (even groups) or HM and HI (odd ones).
+TOLVANGER_VECTOR Vec2 SplitBands(int g, Vec2 z, Vec2 r, Vec2 residue)
+{
+    return {(g & 1) == 0 ? _mm_move_sd(r.v, z.v) : _mm_move_sd(residue.v, r.v)};
+}
 // Lane i goes to slots[i][at], and the answer's lane i comes from slots[i][from]; the
 // pointers are read once, before the stores.
 TOLVANGER_VECTOR Vec2 ExchangeLanes(Vec2 a, double* const* slots, size_t at, size_t from)

@@ -93,6 +93,11 @@ template <int n> TOLVANGER_VECTOR Vec4 ShiftLeftBits(Vec4 a)
 {
     return {_mm256_castsi256_pd(_mm256_slli_epi64(_mm256_castpd_si256(a.v), n))};
 }
+// One channel's bands: LO from z, LM and HM from r, HI from the residue.
+TOLVANGER_VECTOR Vec4 SplitBands(int, Vec4 z, Vec4 r, Vec4 residue)
+{
+    return {_mm256_blend_pd(_mm256_blend_pd(z.v, r.v, 0x6), residue.v, 0x8)};
+}
 // Lane i goes to slots[i][at], and the answer's lane i comes from slots[i][from]; the
 // pointers are read once, before the stores.
 TOLVANGER_VECTOR Vec4 ExchangeLanes(Vec4 a, double* const* slots, size_t at, size_t from)
