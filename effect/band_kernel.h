@@ -964,6 +964,19 @@ void RunStereoBlock(BandPathState& __restrict s, const BandBlockSettings& __rest
         ++j;
     }
     StoreCarried(s, c);
+    // v * 0 is 0 for finite v and NaN otherwise.
+    V check[kGroups];
+#pragma GCC unroll 4
+    for (int g = 0; g < kGroups; ++g)
+        check[g] = Zero<V>();
+    ForEachCarried(c, s, [&](const V* from, const double*) {
+#pragma GCC unroll 4
+        for (int g = 0; g < kGroups; ++g)
+            check[g] = MulAdd(from[g], Zero<V>(), check[g]);
+    });
+#pragma GCC unroll 4
+    for (int g = 0; g < kGroups; ++g)
+        Store(s.finiteCheck + g * V::kWidth, check[g]);
     s.silentCount[0] = silent[0];
     s.silentCount[1] = silent[1];
     s.linePosition[0] = position[0];

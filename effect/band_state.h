@@ -41,6 +41,10 @@ struct alignas(64) BandPathState {
     double fastEnv[kLaneCount];
     double slowEnv[kLaneCount];
     double transientGain[kLaneCount];
+    // Per lane, each of the lane's states above times 0, summed, as the frame kernel left
+    // them: 0 while all are finite, NaN once one is not. The block section's recovery
+    // looks here rather than at every state.
+    double finiteCheck[kLaneCount];
     // Per channel: the silence hold and the position its eight delay lines share (they
     // are made alike and step together, so one position serves all of them).
     double silentCount[kChannelCount];

@@ -1,5 +1,4 @@
 #include <cmath>
-#include <cstring>
 
 #include "effect/effect.h"
 
@@ -20,25 +19,13 @@ template <typename State, typename Visit> void ForEachLaneArray(State& s, Visit 
         visit(values);
 }
 
-// v * 0 is 0 for every finite v and NaN otherwise, so a channel's sums are finite exactly
-// when every value is, with no overflow from large finite values. The lanes are summed in
-// pairs, two to a register.
+// Whether each channel's states are finite, from the summary the frame kernel leaves
+// after every block (BandPathState::finiteCheck) and the silence hold.
 void FiniteChannels(const BandPathState& s, bool (&finite)[kChannelCount])
 {
-    using Pair = double __attribute__((vector_size(16)));
-    constexpr int kPairs = kLaneCount / 2;
-    Pair sum[kPairs] = {};
-    ForEachLaneArray(s, [&](const double* values) {
-#pragma GCC unroll 4
-        for (int i = 0; i < kPairs; ++i) {
-            Pair v;
-            std::memcpy(&v, values + 2 * i, sizeof v);
-            sum[i] += v * 0.0;
-        }
-    });
     for (int c = 0; c < kChannelCount; ++c) {
-        const Pair lanes = sum[2 * c] + sum[2 * c + 1];
-        finite[c] = s.silentCount[c] * 0.0 + lanes[0] + lanes[1] == 0.0;
+        const double* lanes = s.finiteCheck + Lane(c, 0);
+        finite[c] = s.silentCount[c] * 0.0 + (lanes[0] + lanes[1]) + (lanes[2] + lanes[3]) == 0.0;
     }
 }
 
@@ -55,6 +42,8 @@ void TVexlEffect::RecoverNonFiniteChannels() noexcept
                 values[Lane(c, b)] = 0.0;
         });
         band.silentCount[c] = 0.0;
+        for (int b = 0; b < kBandCount; ++b)
+            band.finiteCheck[Lane(c, b)] = 0.0;
         for (int b = 0; b < kBandCount; ++b)
             band.punchGain[Lane(c, b)] = 1.0;
         // The channel's alignment lines (0-3 or 4-7) and lookahead lines (8-11 or 12-15):
