@@ -13,30 +13,33 @@
 //   the instructions define them (b when either is NaN), Abs, the comparisons Lt, Gt,
 //   NotLt, NotLe, And(Mask, Mask), Select(Mask, a, b), Any, All, V::LoadMask(const
 //   double*) (lanes with all bits set), the bit operations AndBits, OrBits, AddBits
-//   (64-bit lanes) and ShiftRightBits<n>, ShiftLeftBits<n>, SplitBands(g, z, r, residue)
-//   (group g's bands from the splitter: z in LO, r in LM and HM, residue in HI), and ExchangeLanes(v, slots,
-//   at, from), which stores lane i at slots[i][at] and answers lane i from
-//   slots[i][from] (for V::Narrow), V::LoadFirst(p, n) and StoreFirst(p, v, n) (lanes
-//   0 .. n - 1 alone, the others 0 and untouched), and Transpose(V (&rows)[kWidth])
-//   (lane j of row i to lane i of row j). A V wider than one channel's four bands also has
-//   V::SplatHalves(a, b) and SumQuarters(v, y) (each four lanes' sum). Where V::kExponentOps is
-//   true it splits and scales exponents itself: SplitExponent(x, k, m) (x = 2^k m, m
-//   in [0.75, 1.5)), RoundToWhole and ScaleByPowerOfTwo(p, n) = p 2^n.
+//   (64-bit lanes) and ShiftRightBits<n>, ShiftLeftBits<n>, SplitBands(g, z, r,
+//   residue) (group g's bands from the splitter: z in LO, r in LM and HM, the residue
+//   in HI), ExchangeLanes(v, slots, at, from), which stores lane i at slots[i][at] and
+//   answers lane i from slots[i][from] (for V::Narrow), V::LoadFirst(p, n) and
+//   StoreFirst(p, v, n) (lanes 0 .. n - 1 alone, the others 0 and untouched), and
+//   Transpose(V (&rows)[kWidth]) (lane j of row i to lane i of row j). A V wider than
+//   one channel's four bands also has V::SplatHalves(a, b) and SumQuarters(v, y) (each
+//   four lanes' sum). Where V::kExponentOps is true it splits and scales exponents
+//   itself: SplitExponent(x, k, m) (x = 2^k m, m in [0.75, 1.5)), RoundToWhole and
+//   ScaleByPowerOfTwo(p, n) = p 2^n.
 //
 // Everything here lives in an unnamed namespace, so each instruction set gets its own
 // copy and nothing compiled for a wider set can stand in for the baseline one. The
 // code calls nothing but V's operations, builtins and out-of-line runtime functions.
 //
 // A block runs in two ways. While both channels sound and their delay lines are reached
-// by pointer (nearly always), the states that carry from frame to frame stay in local
-// variables across the frames, in vectors of V, the settings are taken once, and the
-// delay lines are read and written a run of frames at a time (LineWindow). Any other
-// frame (a channel held silent, a mono input, lines stepped cell by cell) puts the
-// states back into BandPathState and runs there on V::Narrow, a channel at a time.
+// by pointer (nearly always), runs of frames go through the band path in passes
+// (RunStereoBlock), the states that carry from frame to frame stay in local variables,
+// in vectors of V, the settings are taken once, and the delay lines are read and written
+// a run at a time (LineWindow). Any other frame (a channel held silent, a mono input,
+// lines stepped cell by cell) puts the states back into BandPathState and runs there on
+// V::Narrow, a channel at a time.
 //
-// The arithmetic follows the band path step for step, in the same order: without fused
-// multiply-adds, only the compressor's gain computer (dB level, knee, divisor) and the
-// sum of the four bands round differently from the plain transcription.
+// The arithmetic follows the band path step for step, in the same order, except that
+// fused multiply-adds, the compressor's gain computer (dB level, knee, divisor), AVX-512's
+// divisions and square roots and its sum of the four bands (in pairs) round differently
+// from the plain transcription.
 
 #include <cstddef>
 #include <cstdint>
@@ -163,7 +166,10 @@ template <class V> TOLVANGER_TWIN Twin<V> Div(Twin<V> x, Twin<V> y) { return {Di
 template <class V> TOLVANGER_TWIN Twin<V> Max(Twin<V> x, Twin<V> y) { return {Max(x.a, y.a), Max(x.b, y.b)}; }
 template <class V> TOLVANGER_TWIN Twin<V> Min(Twin<V> x, Twin<V> y) { return {Min(x.a, y.a), Min(x.b, y.b)}; }
 template <class V> TOLVANGER_TWIN Twin<V> Abs(Twin<V> x) { return {Abs(x.a), Abs(x.b)}; }
-template <class V> TOLVANGER_TWIN typename Twin<V>::Mask Gt(Twin<V> x, Twin<V> y) { return {Gt(x.a, y.a), Gt(x.b, y.b)}; }
+template <class V> TOLVANGER_TWIN typename Twin<V>::Mask Gt(Twin<V> x, Twin<V> y)
+{
+    return {Gt(x.a, y.a), Gt(x.b, y.b)};
+}
 template <class V> TOLVANGER_TWIN typename Twin<V>::Mask NotLe(Twin<V> x, Twin<V> y)
 {
     return {NotLe(x.a, y.a), NotLe(x.b, y.b)};
@@ -181,9 +187,18 @@ template <class V, class M> TOLVANGER_TWIN Twin<V> Select(TwinMask<M> m, Twin<V>
 {
     return {Select(m.a, x.a, y.a), Select(m.b, x.b, y.b)};
 }
-template <class V> TOLVANGER_TWIN Twin<V> AddBits(Twin<V> x, uint64_t bits) { return {AddBits(x.a, bits), AddBits(x.b, bits)}; }
-template <class V> TOLVANGER_TWIN Twin<V> AndBits(Twin<V> x, uint64_t bits) { return {AndBits(x.a, bits), AndBits(x.b, bits)}; }
-template <class V> TOLVANGER_TWIN Twin<V> OrBits(Twin<V> x, uint64_t bits) { return {OrBits(x.a, bits), OrBits(x.b, bits)}; }
+template <class V> TOLVANGER_TWIN Twin<V> AddBits(Twin<V> x, uint64_t bits)
+{
+    return {AddBits(x.a, bits), AddBits(x.b, bits)};
+}
+template <class V> TOLVANGER_TWIN Twin<V> AndBits(Twin<V> x, uint64_t bits)
+{
+    return {AndBits(x.a, bits), AndBits(x.b, bits)};
+}
+template <class V> TOLVANGER_TWIN Twin<V> OrBits(Twin<V> x, uint64_t bits)
+{
+    return {OrBits(x.a, bits), OrBits(x.b, bits)};
+}
 template <int n, class V> TOLVANGER_TWIN Twin<V> ShiftRightBits(Twin<V> x)
 {
     return {ShiftRightBits<n>(x.a), ShiftRightBits<n>(x.b)};
@@ -282,7 +297,8 @@ template <class V> struct Carried {
 };
 
 // Calls visit(vectors, lanes) for each carried array and its BandPathState lanes.
-template <class C, class S, class Visit> inline __attribute__((always_inline)) void ForEachCarried(C& c, S& s, Visit visit)
+template <class C, class S, class Visit>
+inline __attribute__((always_inline)) void ForEachCarried(C& c, S& s, Visit visit)
 {
     visit(c.inputPoles, s.inputPoles);
     visit(c.residuePoles, s.residuePoles);
@@ -440,7 +456,7 @@ inline __attribute__((always_inline)) V Compress(Carried<V>& c, const BandBlockS
 }
 
 // The transient shaper's envelopes, on the compressed band before its alignment delay:
-// answers |fast - slow|, from which ShaperGain takes the gain. Only where a shaper is on.
+// answers |fast - slow|, from which Shape takes the gain. Only where a shaper is on.
 template <class V>
 inline __attribute__((always_inline)) V Envelopes(Carried<V>& c, const BlockConstants<V>& kc, int g, V in,
                                                   bool everySecond)
@@ -495,8 +511,7 @@ inline __attribute__((always_inline)) V Shape(Carried<V>& c, const BandBlockSett
 
 // Each channel's sum of its four weighted bands, for the groups of channels first ..
 // first + channels - 1 in w.
-template <class V, int first, int channels>
-inline __attribute__((always_inline)) void SumBands(const V* w, double* y)
+template <class V, int first, int channels> inline __attribute__((always_inline)) void SumBands(const V* w, double* y)
 {
     constexpr int kWidth = V::kWidth;
     if constexpr (kWidth > kBandCount) {
@@ -520,10 +535,10 @@ enum class LineAccess { kDirect, kThroughMemory };
 // The band path of one channel c for one frame, on the carried states (V at most one
 // channel wide).
 template <class V, int ch, LineAccess access>
-inline __attribute__((always_inline)) void
-RunChannel(Carried<V>& c, const BandBlockSettings& __restrict k, const BlockConstants<V>& kc,
-           const DelayLineSlots& __restrict lines, MemoryView memory, const LineStep& at, const double* x, double* y,
-           unsigned flags)
+inline __attribute__((always_inline)) void RunChannel(Carried<V>& c, const BandBlockSettings& __restrict k,
+                                                      const BlockConstants<V>& kc,
+                                                      const DelayLineSlots& __restrict lines, MemoryView memory,
+                                                      const LineStep& at, const double* x, double* y, unsigned flags)
 {
     constexpr int kWidth = V::kWidth;
     static_assert(kBandCount % kWidth == 0);
@@ -552,8 +567,7 @@ RunChannel(Carried<V>& c, const BandBlockSettings& __restrict k, const BlockCons
         const V ahead = step(lines.lookahead, 8, g, band);
         const V compressed = Compress(c, k, kc, g, Reduction(k, kc, g, band), ahead, (flags & kEveryFourth) != 0);
         const V aligned = step(lines.align, 0, g, compressed);
-        const V spread =
-            kc.anyShaper[g] ? Envelopes(c, kc, g, compressed, (flags & kEverySecond) != 0) : Zero<V>();
+        const V spread = kc.anyShaper[g] ? Envelopes(c, kc, g, compressed, (flags & kEverySecond) != 0) : Zero<V>();
         w[i] = Shape(c, k, kc, g, spread, aligned);
     }
     SumBands<V, ch, 1>(w, y);
@@ -583,9 +597,9 @@ inline void Hold(BandPathState& s, int c)
 // A frame that does not run both channels side by side: through BandPathState, one
 // channel after the other on N. Positions and silence holds are in s.
 template <class N>
-__attribute__((noinline)) void RunFrameApart(BandPathState& s, const BandBlockSettings& k,
-                                             const BlockConstants<N>& kc, const DelayLineSlots& lines,
-                                             MemoryView memory, const double* x, double* y, unsigned flags)
+__attribute__((noinline)) void RunFrameApart(BandPathState& s, const BandBlockSettings& k, const BlockConstants<N>& kc,
+                                             const DelayLineSlots& lines, MemoryView memory, const double* x, double* y,
+                                             unsigned flags)
 {
     if (!(flags & kRunChannel1)) Hold(s, 0);
     if (!k.monoInput && !(flags & kRunChannel2)) Hold(s, 1);
@@ -658,8 +672,8 @@ public:
     }
 
     // Writes what `frames` frames put in and moves the positions past them.
-    static inline __attribute__((always_inline)) void Write(const DelayLineSlots& lines, double* position,
-                                                            int frames, RunRows& rows)
+    static inline __attribute__((always_inline)) void Write(const DelayLineSlots& lines, double* position, int frames,
+                                                            RunRows& rows)
     {
         int size[kChannelCount], at[kChannelCount];
         for (int c = 0; c < kChannelCount; ++c) {
@@ -791,7 +805,8 @@ void RunStereoBlock(BandPathState& __restrict s, const BandBlockSettings& __rest
     double left = 0.0, right = 0.0;
     FrameHead head{};
 
-    auto start = [&](int32_t j) __attribute__((always_inline)) {
+    auto start = [&](int32_t j) __attribute__((always_inline))
+    {
         head.a0 = static_cast<double>(in0[j]);
         head.b0 = static_cast<double>(in1[j]);
         counter = counter + 1.0;
@@ -816,7 +831,8 @@ void RunStereoBlock(BandPathState& __restrict s, const BandBlockSettings& __rest
     };
     // The balance only weights how hard each channel drives its dynamics: it is undone
     // right after the band path.
-    auto finish = [&](int32_t j, const double* y, const double* x) __attribute__((always_inline)) {
+    auto finish = [&](int32_t j, const double* y, const double* x) __attribute__((always_inline))
+    {
         const double ch1 = y[0] * k.balanceInverse;
         double ch2 = k.monoInput ? x[1] : y[1] * k.balanceGain;
         const double gain = k.outputScale;
@@ -897,11 +913,11 @@ void RunStereoBlock(BandPathState& __restrict s, const BandBlockSettings& __rest
                         ahead = V::Load(rows.aheadIn + og);
                     } else {
                         const LineStep& at = steps[g * V::kWidth / kBandCount];
-                        ahead = ExchangeLanes(V::Load(rows.aheadOut + og), lines.lookahead + g * V::kWidth, at.at,
-                                              at.from);
+                        ahead =
+                            ExchangeLanes(V::Load(rows.aheadOut + og), lines.lookahead + g * V::kWidth, at.at, at.from);
                     }
-                    const V compressed = Compress(c, k, kc, g, V::Load(rows.reduction + og), ahead,
-                                                  (flags & kEveryFourth) != 0);
+                    const V compressed =
+                        Compress(c, k, kc, g, V::Load(rows.reduction + og), ahead, (flags & kEveryFourth) != 0);
                     Store(rows.alignOut + og, compressed);
                     if constexpr (!kWindowed) {
                         const LineStep& at = steps[g * V::kWidth / kBandCount];

@@ -5,6 +5,8 @@
 #if defined(__AVX2__) && defined(__FMA__)
 
 #include "effect/band_kernel_vec4.h"
+
+// After the vector it is written for.
 #include "effect/band_kernel.h"
 
 // Constants, so that nothing compiled for AVX2 runs before the processor is asked.

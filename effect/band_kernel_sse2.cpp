@@ -24,7 +24,10 @@ struct Vec2 {
     }
     static TOLVANGER_VECTOR Vec2 Load(const double* p) { return {_mm_loadu_pd(p)}; }
     static TOLVANGER_VECTOR Mask LoadMask(const double* p) { return Load(p); }
-    static TOLVANGER_VECTOR Vec2 LoadFirst(const double* p, int n) { return {n == 2 ? _mm_loadu_pd(p) : _mm_load_sd(p)}; }
+    static TOLVANGER_VECTOR Vec2 LoadFirst(const double* p, int n)
+    {
+        return {n == 2 ? _mm_loadu_pd(p) : _mm_load_sd(p)};
+    }
 };
 
 TOLVANGER_VECTOR void Store(double* p, Vec2 a) { _mm_storeu_pd(p, a.v); }
