@@ -28,13 +28,14 @@
 // copy and nothing compiled for a wider set can stand in for the baseline one. The
 // code calls nothing but V's operations, builtins and out-of-line runtime functions.
 //
-// A block runs in two ways. While both channels sound and their delay lines are reached
+// A block runs in two ways. While the channels sound and their delay lines are reached
 // by pointer (nearly always), runs of frames go through the band path in passes
-// (RunStereoBlock), the states that carry from frame to frame stay in local variables,
-// in vectors of V, the settings are taken once, and the delay lines are read and written
-// a run at a time (LineWindow). Any other frame (a channel held silent, a mono input,
-// lines stepped cell by cell) puts the states back into BandPathState and runs there on
-// V::Narrow, a channel at a time.
+// (RunBlock), the states that carry from frame to frame stay in local variables, in
+// vectors of V (of V::Narrow for a mono input, which runs channel 1 alone), the settings
+// are taken once, and with both channels the delay lines are read and written a run at
+// a time (LineWindow). Any other frame (a channel held silent, lines stepped cell by
+// cell) puts the states back into BandPathState and runs there on V::Narrow, a channel
+// at a time.
 //
 // The arithmetic follows the band path step for step, in the same order, except that
 // fused multiply-adds, the compressor's gain computer (dB level, knee, divisor), AVX-512's
@@ -635,6 +636,7 @@ struct alignas(64) RunRows {
     static constexpr int kRows = (kRunFrames + 8) * kLaneCount;
     double aheadIn[kRows], aheadOut[kRows], alignIn[kRows], alignOut[kRows], reduction[kRows], spread[kRows];
     unsigned flags[kRunFrames];
+    double x[kRunFrames]; // channel 2's input, which a mono input passes by the band path
 };
 
 // The delay lines of both channels over a run of frames. A line of length L answers at
@@ -765,25 +767,30 @@ struct FrameHead {
     unsigned flags;
 };
 
-// The stereo frames of a block. Runs of frames in which both channels sound and their
-// lines are reached by pointer go through five passes, each over the whole run before
-// the next: the splitters; the compressors' gain computers; their detectors and
+// The stereo frames of a block, with the band paths of `channels` channels from the
+// first on (2, or 1 for a mono input) on V. Runs of frames in which those channels sound
+// and their lines are reached by pointer go through five passes, each over the whole run
+// before the next: the splitters; the compressors' gain computers; their detectors and
 // divisions; the shapers' envelopes; the shapers' gains, the band gains, the decoding
 // and the output. A frame taken whole is one long chain of dependent steps, which the
 // processor cannot overlap with the next frame's; within a pass the frames hang on one
 // another only through a few short recurrences, or not at all. Any other frame runs
 // alone, through RunFrameApart.
-template <class V, class Sample>
-void RunStereoBlock(BandPathState& __restrict s, const BandBlockSettings& __restrict k,
-                    const DelayLineSlots& __restrict lines, MemoryView memory, const Sample* const* in,
-                    Sample* const* out, int32_t frames, FrameRun& run)
+template <class V, int channels, class Sample>
+void RunBlock(BandPathState& __restrict s, const BandBlockSettings& __restrict k,
+              const DelayLineSlots& __restrict lines, MemoryView memory, const Sample* const* in, Sample* const* out,
+              int32_t frames, FrameRun& run)
 {
     using N = typename V::Narrow;
-    constexpr int kGroups = kLaneCount / V::kWidth;
+    constexpr int kAllGroups = kLaneCount / V::kWidth;
+    // The groups of the channels that run, from the first.
+    constexpr int kGroups = channels * kBandCount / V::kWidth;
+    static_assert(kGroups >= 1 && (channels == 2 || V::kWidth <= kBandCount));
+    constexpr unsigned kRunning = channels == 2 ? kRunChannel1 | kRunChannel2 : kRunChannel1;
     // Two lanes to a register leave too few registers for the rows to pay: there each
-    // frame exchanges its lanes with the lines by pointer in the second pass.
-    constexpr bool kWindowed = V::kWidth >= 4;
-    if (frames <= 0) return;
+    // frame exchanges its lanes with the lines by pointer in the second pass; so does
+    // a channel alone.
+    constexpr bool kWindowed = V::kWidth >= 4 && channels == 2;
     const Sample* const in0 = in[0];
     const Sample* const in1 = in[1];
     Sample* const out0 = out[0];
@@ -851,11 +858,13 @@ void RunStereoBlock(BandPathState& __restrict s, const BandBlockSettings& __rest
 
     for (int32_t j = 0; j < frames;) {
         int limit = 0;
-        if (!k.monoInput) {
+        if (k.monoInput == (channels == 1)) {
             if constexpr (kWindowed) {
                 limit = LineWindow<V>::Frames(lines, position);
             } else {
-                limit = StepOf(position[0], lines, 0).direct && StepOf(position[1], lines, 1).direct ? kRunFrames : 0;
+                limit = kRunFrames;
+                for (int ch = 0; ch < channels; ++ch)
+                    if (!StepOf(position[ch], lines, ch).direct) limit = 0;
             }
             if (limit > frames - j) limit = frames - j;
         }
@@ -864,8 +873,9 @@ void RunStereoBlock(BandPathState& __restrict s, const BandBlockSettings& __rest
         int n = 0;
         for (; n < limit; ++n) {
             start(j + n);
-            if ((head.flags & (kRunChannel1 | kRunChannel2)) != (kRunChannel1 | kRunChannel2)) break;
+            if ((head.flags & kRunning) != kRunning) break;
             rows.flags[n] = head.flags;
+            rows.x[n] = head.x[1];
             V in[kGroups];
             if constexpr (V::kWidth > kBandCount) {
                 in[0] = V::SplatHalves(head.x[0], head.x[1]);
@@ -883,16 +893,17 @@ void RunStereoBlock(BandPathState& __restrict s, const BandBlockSettings& __rest
             // The compressors' gain computers, two vectors of lanes at a time (u and u + 1
             // in the order of the rows: frame u / kGroups, group u % kGroups).
             const int units = n * kGroups;
+            auto lanes = [](int unit) { return unit / kGroups * kLaneCount + unit % kGroups * V::kWidth; };
             int u = 0;
             for (; u + 1 < units; u += 2) {
                 const int g = u % kGroups, h = (u + 1) % kGroups;
                 if (kc.anyCompressor[g] || kc.anyCompressor[h])
-                    ReductionTwin(k, kc, g, h, rows.aheadOut + u * V::kWidth, rows.aheadOut + (u + 1) * V::kWidth,
-                                  rows.reduction + u * V::kWidth, rows.reduction + (u + 1) * V::kWidth);
+                    ReductionTwin(k, kc, g, h, rows.aheadOut + lanes(u), rows.aheadOut + lanes(u + 1),
+                                  rows.reduction + lanes(u), rows.reduction + lanes(u + 1));
             }
             if (u < units) {
                 const int g = u % kGroups;
-                Store(rows.reduction + u * V::kWidth, Reduction(k, kc, g, V::Load(rows.aheadOut + u * V::kWidth)));
+                Store(rows.reduction + lanes(u), Reduction(k, kc, g, V::Load(rows.aheadOut + lanes(u))));
             }
             // The compressors' detectors and divisions.
             for (int t = 0; t < n; ++t) {
@@ -900,10 +911,10 @@ void RunStereoBlock(BandPathState& __restrict s, const BandBlockSettings& __rest
                 const unsigned flags = rows.flags[t];
                 LineStep steps[kChannelCount];
                 if constexpr (!kWindowed) {
-                    steps[0] = StepOf(position[0], lines, 0);
-                    steps[1] = StepOf(position[1], lines, 1);
-                    position[0] = steps[0].next;
-                    position[1] = steps[1].next;
+                    for (int ch = 0; ch < channels; ++ch) {
+                        steps[ch] = StepOf(position[ch], lines, ch);
+                        position[ch] = steps[ch].next;
+                    }
                 }
 #pragma GCC unroll 4
                 for (int g = 0; g < kGroups; ++g) {
@@ -952,9 +963,10 @@ void RunStereoBlock(BandPathState& __restrict s, const BandBlockSettings& __rest
                     w[g] = Shape(c, k, kc, g, kc.anyShaper[g] ? V::Load(rows.spread + og) : Zero<V>(),
                                  V::Load(rows.alignIn + og));
                 }
-                double y[kChannelCount];
-                SumBands<V, 0, 2>(w, y);
-                finish(j + t, y, head.x);
+                double y[kChannelCount] = {0.0, 0.0};
+                SumBands<V, 0, channels>(w, y);
+                const double x[kChannelCount] = {0.0, rows.x[t]};
+                finish(j + t, y, x);
             }
             if constexpr (kWindowed) LineWindow<V>::Write(lines, position, n, rows);
             j += n;
@@ -981,17 +993,17 @@ void RunStereoBlock(BandPathState& __restrict s, const BandBlockSettings& __rest
     }
     StoreCarried(s, c);
     // v * 0 is 0 for finite v and NaN otherwise.
-    V check[kGroups];
+    V check[kAllGroups];
 #pragma GCC unroll 4
-    for (int g = 0; g < kGroups; ++g)
+    for (int g = 0; g < kAllGroups; ++g)
         check[g] = Zero<V>();
     ForEachCarried(c, s, [&](const V* from, const double*) {
 #pragma GCC unroll 4
-        for (int g = 0; g < kGroups; ++g)
+        for (int g = 0; g < kAllGroups; ++g)
             check[g] = MulAdd(from[g], Zero<V>(), check[g]);
     });
 #pragma GCC unroll 4
-    for (int g = 0; g < kGroups; ++g)
+    for (int g = 0; g < kAllGroups; ++g)
         Store(s.finiteCheck + g * V::kWidth, check[g]);
     s.silentCount[0] = silent[0];
     s.silentCount[1] = silent[1];
@@ -1002,6 +1014,18 @@ void RunStereoBlock(BandPathState& __restrict s, const BandBlockSettings& __rest
     run.lastInput[1] = head.b0;
     run.lastOutput[0] = left;
     run.lastOutput[1] = right;
+}
+
+// The stereo frames of a block on V, or for a mono input channel 1 alone on V::Narrow.
+template <class V, class Sample>
+void RunStereoBlock(BandPathState& __restrict s, const BandBlockSettings& __restrict k,
+                    const DelayLineSlots& __restrict lines, MemoryView memory, const Sample* const* in,
+                    Sample* const* out, int32_t frames, FrameRun& run)
+{
+    if (k.monoInput)
+        RunBlock<typename V::Narrow, 1>(s, k, lines, memory, in, out, frames, run);
+    else
+        RunBlock<V, 2>(s, k, lines, memory, in, out, frames, run);
 }
 
 } // namespace
