@@ -974,6 +974,20 @@ void RunBlock(BandPathState& __restrict s, const BandBlockSettings& __restrict k
         if (n == limit && limit > 0) continue;
         // A frame alone: the one the first pass stopped at, or one that could not start a run.
         if (limit == 0) start(j);
+        if (!(head.flags & (kRunChannel1 | kRunChannel2))) {
+            // Every channel that runs here is held: bands 0, divisors 1, transient gains 0.
+            constexpr int kHeld = channels == 2 ? kAllGroups : kGroups;
+#pragma GCC unroll 4
+            for (int g = 0; g < kHeld; ++g) {
+                c.band[g] = Zero<V>();
+                c.gainDivisor[g] = V::Splat(1.0);
+                c.transientGain[g] = Zero<V>();
+            }
+            const double y[kChannelCount] = {0.0, 0.0};
+            finish(j, y, head.x);
+            ++j;
+            continue;
+        }
         StoreCarried(s, c);
         s.silentCount[0] = silent[0];
         s.silentCount[1] = silent[1];
