@@ -5,6 +5,9 @@
 // mono input, with silence and with a low-level input. Path 2 (AVX-512) is skipped where
 // the processor lacks it.
 //
+// Times are the processing thread's own processor time, so that other work on a shared
+// machine does not count, and medians over batches.
+//
 // Where the peer (ZaMultiCompX2, Debian's zam-plugins; another with
 // TOLVANGER_BENCH_PEER=path) is installed, each case also runs it in the same process
 // on the same material, at its default settings, alternating batches of blocks with
@@ -14,11 +17,15 @@
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
+#include <time.h>
+
+#include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "bench/audio_cases.h"
 #include "effect/band_state.h"
@@ -26,7 +33,14 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+// The processor time of this thread: on a machine shared with other work, the time the
+// thread was kept waiting for a core would otherwise count as processing.
+double ThreadSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
 
 hostkit::PluginLibrary* Ours()
 {
@@ -68,11 +82,19 @@ std::unique_ptr<hostkit::PluginInstance> StartOurs(const char* simd, float rate,
 
 template <typename Sample> double Seconds(audio_cases::Runner<Sample>& runner, int blocks)
 {
-    const auto start = Clock::now();
+    const double start = ThreadSeconds();
     for (int i = 0; i < blocks; ++i)
         runner.Block();
     benchmark::DoNotOptimize(runner.Output());
-    return std::chrono::duration<double>(Clock::now() - start).count();
+    return ThreadSeconds() - start;
+}
+
+double Median(std::vector<double> values)
+{
+    if (values.empty()) return 0.0;
+    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
 }
 
 // args: rate, block, setting, path (0 baseline, 1 AVX2 and FMA, 2 AVX-512)
@@ -117,21 +139,26 @@ template <typename Sample> void Process(benchmark::State& state)
     const int batch = std::max(1, 8192 / block);
     Seconds(runner, static_cast<int>(rate / 2) / block + 1);
     if (peerRunner) Seconds(*peerRunner, static_cast<int>(rate / 2) / block + 1);
-    double ourSeconds = 0, peerSeconds = 0;
+    // The figures are medians over the batches (and the ratio the median of each pair's),
+    // so that batches that met a busy core or a sibling thread's load weigh no more than
+    // their number.
+    std::vector<double> ourNs, peerNs, ratios;
+    const double batchFrames = static_cast<double>(batch) * block;
     for (auto _ : state) {
         const double t = Seconds(runner, batch);
-        ourSeconds += t;
         state.SetIterationTime(t);
-        if (peerRunner) peerSeconds += Seconds(*peerRunner, batch);
+        ourNs.push_back(t / batchFrames * 1e9);
+        if (peerRunner) {
+            peerNs.push_back(Seconds(*peerRunner, batch) / batchFrames * 1e9);
+            ratios.push_back(ourNs.back() / peerNs.back());
+        }
     }
-    const double frames = static_cast<double>(state.iterations()) * batch * block;
-    const double nsPerFrame = ourSeconds / frames * 1e9;
+    const double nsPerFrame = Median(ourNs);
     state.counters["ns_per_frame"] = nsPerFrame;
-    state.counters["realtime_x"] = (frames / rate) / ourSeconds;
+    state.counters["realtime_x"] = 1e9 / (nsPerFrame * rate);
     if (peerRunner) {
-        const double peerNs = peerSeconds / frames * 1e9;
-        state.counters["peer_ns_per_frame"] = peerNs;
-        state.counters["ratio_to_peer"] = nsPerFrame / peerNs;
+        state.counters["peer_ns_per_frame"] = Median(peerNs);
+        state.counters["ratio_to_peer"] = Median(ratios);
     }
 }
 

@@ -402,14 +402,14 @@ inline __attribute__((always_inline)) void ReductionTwin(const BandBlockSettings
 }
 
 // The compressor's detectors from d, and the lookahead line's output divided by their
-// gain and raised by the makeup gain.
-template <class V>
+// gain and raised by the makeup gain. kAllOn: every compressor of the block is on.
+template <class V, bool kAllOn = false>
 inline __attribute__((always_inline)) V Compress(Carried<V>& c, const BandBlockSettings& __restrict k,
                                                  const BlockConstants<V>& kc, int g, V d, V ahead, bool everyFourth)
 {
     const int o = g * V::kWidth;
     const V makeup = V::Load(k.makeupGain + o);
-    if (!kc.anyCompressor[g]) {
+    if (!kAllOn && !kc.anyCompressor[g]) {
         c.gainDivisor[g] = V::Splat(1.0);
         return ahead * makeup;
     }
@@ -438,7 +438,7 @@ inline __attribute__((always_inline)) V Compress(Carried<V>& c, const BandBlockS
         g1 = punch;
     }
     // Bands whose compressor is off keep their detector states.
-    const bool all = kc.allCompressor[g];
+    const bool all = kAllOn || kc.allCompressor[g];
     auto keep = [&](V& to, V value) { to = all ? value : Select(active, value, to); };
     keep(c.peakGain[g], peak);
     if (everyFourth) {
@@ -490,14 +490,14 @@ inline __attribute__((always_inline)) V Envelopes(Carried<V>& c, const BlockCons
 }
 
 // The shaper's gain offset from the envelopes' spread, applied to the aligned band: the
-// band's result, weighted by its band gain.
-template <class V>
+// band's result, weighted by its band gain. kShaping: some shaper of the block is on.
+template <class V, bool kShaping = true>
 inline __attribute__((always_inline)) V Shape(Carried<V>& c, const BandBlockSettings& __restrict k,
                                               const BlockConstants<V>& kc, int g, V spread, V aligned)
 {
     const int o = g * V::kWidth;
     V shaped = aligned;
-    if (!kc.anyShaper[g]) {
+    if (!kShaping || !kc.anyShaper[g]) {
         c.transientGain[g] = Zero<V>();
     } else {
         const V q = Sqrt(spread);
@@ -905,42 +905,52 @@ void RunBlock(BandPathState& __restrict s, const BandBlockSettings& __restrict k
                 const int g = u % kGroups;
                 Store(rows.reduction + lanes(u), Reduction(k, kc, g, V::Load(rows.aheadOut + lanes(u))));
             }
-            // The compressors' detectors and divisions.
-            for (int t = 0; t < n; ++t) {
-                const int o = t * kLaneCount;
-                const unsigned flags = rows.flags[t];
-                LineStep steps[kChannelCount];
-                if constexpr (!kWindowed) {
-                    for (int ch = 0; ch < channels; ++ch) {
-                        steps[ch] = StepOf(position[ch], lines, ch);
-                        position[ch] = steps[ch].next;
-                    }
-                }
-#pragma GCC unroll 4
-                for (int g = 0; g < kGroups; ++g) {
-                    const int og = o + g * V::kWidth;
-                    V ahead;
-                    if constexpr (kWindowed) {
-                        ahead = V::Load(rows.aheadIn + og);
-                    } else {
-                        const LineStep& at = steps[g * V::kWidth / kBandCount];
-                        ahead =
-                            ExchangeLanes(V::Load(rows.aheadOut + og), lines.lookahead + g * V::kWidth, at.at, at.from);
-                    }
-                    const V compressed =
-                        Compress(c, k, kc, g, V::Load(rows.reduction + og), ahead, (flags & kEveryFourth) != 0);
-                    Store(rows.alignOut + og, compressed);
-                    if constexpr (!kWindowed) {
-                        const LineStep& at = steps[g * V::kWidth / kBandCount];
-                        Store(rows.alignIn + og,
-                              ExchangeLanes(compressed, lines.align + g * V::kWidth, at.at, at.from));
-                    }
-                }
-            }
-            // The shapers' envelopes, on the compressed bands.
-            bool shaping = false;
-            for (int g = 0; g < kGroups; ++g)
+            // The compressors' detectors and divisions; once for a block whose compressors
+            // are all on, once for any other.
+            bool allOn = true, shaping = false;
+            for (int g = 0; g < kGroups; ++g) {
+                allOn = allOn && kc.allCompressor[g];
                 shaping = shaping || kc.anyShaper[g];
+            }
+            auto detectors = [&]<bool kAllOn>() __attribute__((always_inline))
+            {
+                for (int t = 0; t < n; ++t) {
+                    const int o = t * kLaneCount;
+                    const unsigned flags = rows.flags[t];
+                    LineStep steps[kChannelCount];
+                    if constexpr (!kWindowed) {
+                        for (int ch = 0; ch < channels; ++ch) {
+                            steps[ch] = StepOf(position[ch], lines, ch);
+                            position[ch] = steps[ch].next;
+                        }
+                    }
+#pragma GCC unroll 4
+                    for (int g = 0; g < kGroups; ++g) {
+                        const int og = o + g * V::kWidth;
+                        V ahead;
+                        if constexpr (kWindowed) {
+                            ahead = V::Load(rows.aheadIn + og);
+                        } else {
+                            const LineStep& at = steps[g * V::kWidth / kBandCount];
+                            ahead = ExchangeLanes(V::Load(rows.aheadOut + og), lines.lookahead + g * V::kWidth, at.at,
+                                                  at.from);
+                        }
+                        const V compressed = Compress<V, kAllOn>(c, k, kc, g, V::Load(rows.reduction + og), ahead,
+                                                                 (flags & kEveryFourth) != 0);
+                        Store(rows.alignOut + og, compressed);
+                        if constexpr (!kWindowed) {
+                            const LineStep& at = steps[g * V::kWidth / kBandCount];
+                            Store(rows.alignIn + og,
+                                  ExchangeLanes(compressed, lines.align + g * V::kWidth, at.at, at.from));
+                        }
+                    }
+                }
+            };
+            if (allOn)
+                detectors.template operator()<true>();
+            else
+                detectors.template operator()<false>();
+            // The shapers' envelopes, on the compressed bands.
             if (shaping) {
                 for (int t = 0; t < n; ++t) {
                     const int o = t * kLaneCount;
@@ -953,21 +963,30 @@ void RunBlock(BandPathState& __restrict s, const BandBlockSettings& __restrict k
                     }
                 }
             }
-            // The shapers' gains, the bands' sums and the outputs.
-            for (int t = 0; t < n; ++t) {
-                const int o = t * kLaneCount;
-                V w[kGroups];
+            // The shapers' gains, the bands' sums and the outputs; without a shaper on, the
+            // aligned bands alone.
+            auto outputs = [&]<bool kShaping>() __attribute__((always_inline))
+            {
+                for (int t = 0; t < n; ++t) {
+                    const int o = t * kLaneCount;
+                    V w[kGroups];
 #pragma GCC unroll 4
-                for (int g = 0; g < kGroups; ++g) {
-                    const int og = o + g * V::kWidth;
-                    w[g] = Shape(c, k, kc, g, kc.anyShaper[g] ? V::Load(rows.spread + og) : Zero<V>(),
-                                 V::Load(rows.alignIn + og));
+                    for (int g = 0; g < kGroups; ++g) {
+                        const int og = o + g * V::kWidth;
+                        w[g] = Shape<V, kShaping>(c, k, kc, g,
+                                                  kShaping && kc.anyShaper[g] ? V::Load(rows.spread + og) : Zero<V>(),
+                                                  V::Load(rows.alignIn + og));
+                    }
+                    double y[kChannelCount] = {0.0, 0.0};
+                    SumBands<V, 0, channels>(w, y);
+                    const double x[kChannelCount] = {0.0, rows.x[t]};
+                    finish(j + t, y, x);
                 }
-                double y[kChannelCount] = {0.0, 0.0};
-                SumBands<V, 0, channels>(w, y);
-                const double x[kChannelCount] = {0.0, rows.x[t]};
-                finish(j + t, y, x);
-            }
+            };
+            if (shaping)
+                outputs.template operator()<true>();
+            else
+                outputs.template operator()<false>();
             if constexpr (kWindowed) LineWindow<V>::Write(lines, position, n, rows);
             j += n;
         }
