@@ -1,10 +1,11 @@
 #pragma once
 // The audio entry every format shares: the slider changes made since the last call (the
-// slider section runs here when there are any), the block section once, then per frame the
-// inputs into the sample values, the sample section, and the sample values with the host's
-// bypass (core/soft_bypass.h) into the outputs. One frame at a time, the inputs of a frame
-// read before its outputs are written, so hosts may process in place. Called on the audio
-// thread; never allocates, locks or waits.
+// slider section runs here when there are any), the block section once, then the frames: a
+// stereo effect that steps its frames itself takes them a run at a time, otherwise each frame
+// goes through the sample values and the sample section; then the host's bypass
+// (core/soft_bypass.h) has each frame's input as the host gave it and the processed frame.
+// The inputs of a run are kept before its outputs are written, so hosts may process in place.
+// Called on the audio thread; never allocates, locks or waits.
 
 #include <algorithm>
 #include <cstdint>
@@ -30,13 +31,28 @@ void ProcessFrames(TVexl& effect, int channelCount, In inputs, Out outputs, int3
         auto* out1 = outputs[1];
         if (!in0 || !in1 || !out0 || !out1) return;
         using Sample = std::remove_reference_t<decltype(*out0)>;
-        for (int32_t j = 0; j < frames; ++j) {
-            const Sample left = in0[j];
-            const Sample right = in1[j];
-            values[0] = static_cast<double>(left);
-            values[1] = static_cast<double>(right);
-            effect.DoSample();
-            bypass.Frame(left, right, values[0], values[1], out0[j], out1[j]);
+        // The bypass needs each frame's input as the host gave it, which processing in place
+        // overwrites: the frames go in runs, their inputs kept aside first.
+        constexpr int32_t kRun = 256;
+        Sample dryLeft[kRun], dryRight[kRun];
+        for (int32_t start = 0; start < frames; start += kRun) {
+            const int32_t n = std::min(kRun, frames - start);
+            std::copy_n(in0 + start, n, dryLeft);
+            std::copy_n(in1 + start, n, dryRight);
+            const Sample* const in[2] = {in0 + start, in1 + start};
+            Sample* const out[2] = {out0 + start, out1 + start};
+            if (!effect.DoStereoFrames(in, out, n)) {
+                for (int32_t j = 0; j < n; ++j) {
+                    values[0] = static_cast<double>(dryLeft[j]);
+                    values[1] = static_cast<double>(dryRight[j]);
+                    effect.DoSample();
+                    out[0][j] = static_cast<Sample>(values[0]);
+                    out[1][j] = static_cast<Sample>(values[1]);
+                }
+            }
+            for (int32_t j = 0; j < n; ++j)
+                bypass.Frame(dryLeft[j], dryRight[j], static_cast<double>(out[0][j]), static_cast<double>(out[1][j]),
+                             out[0][j], out[1][j]);
         }
         return;
     }

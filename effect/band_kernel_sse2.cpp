@@ -13,6 +13,9 @@ namespace {
 
 struct Vec2 {
     static constexpr int kWidth = 2;
+    static constexpr bool kExponentOps = false;
+    using Mask = Vec2;
+    using Narrow = Vec2;
     __m128d v;
     static TOLVANGER_VECTOR Vec2 Splat(double x) { return {_mm_set1_pd(x)}; }
     static TOLVANGER_VECTOR Vec2 SplatBits(uint64_t bits)
@@ -20,20 +23,38 @@ struct Vec2 {
         return {_mm_castsi128_pd(_mm_set1_epi64x(static_cast<long long>(bits)))};
     }
     static TOLVANGER_VECTOR Vec2 Load(const double* p) { return {_mm_loadu_pd(p)}; }
+    static TOLVANGER_VECTOR Mask LoadMask(const double* p) { return Load(p); }
+    static TOLVANGER_VECTOR Vec2 LoadFirst(const double* p, int n)
+    {
+        return {n == 2 ? _mm_loadu_pd(p) : _mm_load_sd(p)};
+    }
 };
 
 TOLVANGER_VECTOR void Store(double* p, Vec2 a) { _mm_storeu_pd(p, a.v); }
+TOLVANGER_VECTOR void StoreFirst(double* p, Vec2 a, int n)
+{
+    if (n == 2)
+        _mm_storeu_pd(p, a.v);
+    else
+        _mm_store_sd(p, a.v);
+}
+TOLVANGER_VECTOR void Transpose(Vec2 (&r)[2])
+{
+    const __m128d low = _mm_unpacklo_pd(r[0].v, r[1].v);
+    r[1].v = _mm_unpackhi_pd(r[0].v, r[1].v);
+    r[0].v = low;
+}
 TOLVANGER_VECTOR Vec2 operator+(Vec2 a, Vec2 b) { return {_mm_add_pd(a.v, b.v)}; }
 TOLVANGER_VECTOR Vec2 operator-(Vec2 a, Vec2 b) { return {_mm_sub_pd(a.v, b.v)}; }
 TOLVANGER_VECTOR Vec2 operator*(Vec2 a, Vec2 b) { return {_mm_mul_pd(a.v, b.v)}; }
-TOLVANGER_VECTOR Vec2 operator/(Vec2 a, Vec2 b) { return {_mm_div_pd(a.v, b.v)}; }
 TOLVANGER_VECTOR Vec2 operator+(Vec2 a, double b) { return a + Vec2::Splat(b); }
 TOLVANGER_VECTOR Vec2 operator-(Vec2 a, double b) { return a - Vec2::Splat(b); }
 TOLVANGER_VECTOR Vec2 operator*(Vec2 a, double b) { return a * Vec2::Splat(b); }
 TOLVANGER_VECTOR Vec2 operator+(double a, Vec2 b) { return Vec2::Splat(a) + b; }
 TOLVANGER_VECTOR Vec2 operator-(double a, Vec2 b) { return Vec2::Splat(a) - b; }
 TOLVANGER_VECTOR Vec2 operator*(double a, Vec2 b) { return Vec2::Splat(a) * b; }
-TOLVANGER_VECTOR Vec2 operator/(double a, Vec2 b) { return Vec2::Splat(a) / b; }
+TOLVANGER_VECTOR Vec2 Div(Vec2 a, Vec2 b) { return {_mm_div_pd(a.v, b.v)}; }
+TOLVANGER_VECTOR Vec2 Reciprocal(Vec2 b) { return Div(Vec2::Splat(1.0), b); }
 // No fused multiply-add here: a product rounded, then the sum rounded.
 TOLVANGER_VECTOR Vec2 MulAdd(Vec2 a, Vec2 b, Vec2 c) { return a * b + c; }
 TOLVANGER_VECTOR Vec2 Max(Vec2 a, Vec2 b) { return {_mm_max_pd(a.v, b.v)}; }
@@ -65,6 +86,11 @@ template <int n> TOLVANGER_VECTOR Vec2 ShiftLeftBits(Vec2 a)
 {
     return {_mm_castsi128_pd(_mm_slli_epi64(_mm_castpd_si128(a.v), n))};
 }
+// Group g of the bands: LO and LM (even groups) or HM and HI (odd ones).
+TOLVANGER_VECTOR Vec2 SplitBands(int g, Vec2 z, Vec2 r, Vec2 residue)
+{
+    return {(g & 1) == 0 ? _mm_move_sd(r.v, z.v) : _mm_move_sd(residue.v, r.v)};
+}
 // Lane i goes to slots[i][at], and the answer's lane i comes from slots[i][from]; the
 // pointers are read once, before the stores.
 TOLVANGER_VECTOR Vec2 ExchangeLanes(Vec2 a, double* const* slots, size_t at, size_t from)
@@ -80,4 +106,4 @@ TOLVANGER_VECTOR Vec2 ExchangeLanes(Vec2 a, double* const* slots, size_t at, siz
 
 #include "effect/band_kernel.h"
 
-extern const BandFrameKernel kBandFrameKernelBaseline = &RunStereoFrame<Vec2>;
+extern const BandKernels kBandKernelsBaseline = {&RunStereoBlock<Vec2, float>, &RunStereoBlock<Vec2, double>};

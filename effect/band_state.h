@@ -41,6 +41,10 @@ struct alignas(64) BandPathState {
     double fastEnv[kLaneCount];
     double slowEnv[kLaneCount];
     double transientGain[kLaneCount];
+    // Per lane, each of the lane's states above times 0, summed, as the frame kernel left
+    // them: 0 while all are finite, NaN once one is not. The block section's recovery
+    // looks here rather than at every state.
+    double finiteCheck[kLaneCount];
     // Per channel: the silence hold and the position its eight delay lines share (they
     // are made alike and step together, so one position serves all of them).
     double silentCount[kChannelCount];
@@ -119,29 +123,54 @@ enum BandFrameFlags : unsigned {
     kEveryFourth = 8,
 };
 
-// One stereo frame, in and out through `samples` (sample values 0 and 1): gains, the
-// encoding, both channels' band paths (channel 1 first), the decoding. `pacing` holds
-// kEverySecond and kEveryFourth as the sample counter has them.
-using BandFrameKernel = void (*)(BandPathState& state, const BandBlockSettings& settings, const DelayLineSlots& slots,
-                                 MemoryView memory, double* samples, unsigned pacing);
+// What a run of frames takes from the block section and leaves for it: the sample
+// counter before and after, and the last frame's input and output (sample values 0
+// and 1), which the mono detection and the sample values keep.
+struct FrameRun {
+    double counter = 0.0;
+    double lastInput[2] = {};
+    double lastOutput[2] = {};
+};
+
+// `frames` stereo frames from in[0], in[1] to out[0], out[1], each frame's inputs read
+// before its outputs are written (in place is fine): per frame the sample counter, the
+// gains, the encoding, both channels' band paths (channel 1 first), the decoding.
+template <typename Sample>
+using BandBlockKernel = void (*)(BandPathState& state, const BandBlockSettings& settings, const DelayLineSlots& slots,
+                                 MemoryView memory, const Sample* const* in, Sample* const* out, int32_t frames,
+                                 FrameRun& run);
+
+// One instruction set's kernels for the two audio entries.
+struct BandKernels {
+    BandBlockKernel<float> floats;
+    BandBlockKernel<double> doubles;
+    BandBlockKernel<float> For(const float*) const { return floats; }
+    BandBlockKernel<double> For(const double*) const { return doubles; }
+};
 
 // The instruction sets the band path is built for.
 enum class SimdPath : int {
     kBest = 0,     // the widest this CPU runs
     kBaseline = 1, // SSE2, on every x86-64
     kAvx2 = 2,     // AVX2 and FMA
+    kAvx512 = 3,   // AVX-512 F, DQ and VL: all eight band-channels in one register
 };
 
-extern const BandFrameKernel kBandFrameKernelBaseline;
-// Null when the build has no AVX2 path.
-extern const BandFrameKernel kBandFrameKernelAvx2;
+extern const BandKernels kBandKernelsBaseline;
+// Null kernels when the build has no such path.
+extern const BandKernels kBandKernelsAvx2;
+extern const BandKernels kBandKernelsAvx512;
 
 // True when this CPU and its operating system run AVX2 and FMA code.
 bool CpuRunsAvx2();
-// The path a request comes to on this CPU: kBest and kAvx2 give kAvx2 where it runs.
+// True when this CPU and its operating system run AVX-512 F, DQ and VL code (the
+// operating system saves the mask and upper vector registers).
+bool CpuRunsAvx512();
+// The path a request comes to on this CPU: kBest gives the widest that runs; a path
+// that does not run here gives the widest narrower one that does.
 SimdPath ResolveSimdPath(SimdPath requested);
-// The request named by the environment variable TOLVANGER_SIMD ("sse2", "avx2"),
-// kBest when it is unset or names neither.
+// The request named by the environment variable TOLVANGER_SIMD ("sse2", "avx2",
+// "avx512"), kBest when it is unset or names none of them.
 SimdPath SimdPathFromEnvironment();
-BandFrameKernel KernelFor(SimdPath resolved);
+const BandKernels* KernelFor(SimdPath resolved);
 const char* SimdPathName(SimdPath path);

@@ -23,6 +23,8 @@ public:
     void DoSlider() override;
     void DoBlock() override;
     void DoSample() override;
+    bool DoStereoFrames(const float* const* in, float* const* out, int32_t frames) noexcept override;
+    bool DoStereoFrames(const double* const* in, double* const* out, int32_t frames) noexcept override;
     void DoReset() override;
     void DoInit() override;
     void DoGraphics() override;
@@ -65,7 +67,7 @@ public:
     BandPathState band{};
 
     // Asks for an instruction-set path for the band path; the next init section takes it.
-    // TOLVANGER_SIMD in the environment ("sse2", "avx2") makes the first request.
+    // TOLVANGER_SIMD in the environment ("sse2", "avx2", "avx512") makes the first request.
     void RequestSimdPath(SimdPath path) noexcept { requestedPath_.store(static_cast<int>(path)); }
     // The path the init section chose; processing takes it from the next block on.
     SimdPath ChosenSimdPath() const noexcept { return static_cast<SimdPath>(chosenPath_.load()); }
@@ -142,5 +144,7 @@ private:
     double epochTaken_ = 0.0;
     BandBlockSettings blockSettings_{};
     DelayLineSlots lineSlots_{};
-    BandFrameKernel kernel_ = kBandFrameKernelBaseline;
+    const BandKernels* kernel_ = &kBandKernelsBaseline;
+    // The sample section over `frames` frames, through the kernel in use.
+    template <typename Sample> void RunFrames(const Sample* const* in, Sample* const* out, int32_t frames) noexcept;
 };

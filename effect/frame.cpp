@@ -1,20 +1,40 @@
 #include "effect/band_path.h"
 #include "effect/effect.h"
 
-// Called on the audio thread once per frame, with the frame in sample values 0 and 1.
-// Everything it reads from the shared variables the block section copied for it; the
-// frame itself runs in the kernel for this processor (band_kernel.h).
+// Called on the audio thread, after the block section. Everything the frames read from
+// the shared variables the block section copied for them; the frames themselves run in
+// the kernel for this processor (band_kernel.h), and only what the next block section
+// and the editor look at goes back to the shared variables, once per call.
+template <typename Sample>
+void TVexlEffect::RunFrames(const Sample* const* in, Sample* const* out, int32_t frames) noexcept
+{
+    FrameRun run;
+    run.counter = dsp.sampleCounter;
+    kernel_->For(in[0])(band, blockSettings_, lineSlots_, Memory().View(), in, out, frames, run);
+    if (frames <= 0) return;
+    dsp.sampleCounter = run.counter;
+    dsp.lastInputLeft = run.lastInput[0];
+    dsp.lastInputRight = run.lastInput[1];
+    sampleValues[0] = run.lastOutput[0];
+    sampleValues[1] = run.lastOutput[1];
+}
+
+// One frame, in and out through sample values 0 and 1.
 void TVexlEffect::DoSample()
 {
-    dsp.lastInputLeft = sampleValues[0];
-    dsp.lastInputRight = sampleValues[1];
+    const double* in[2] = {&sampleValues[0], &sampleValues[1]};
+    double* out[2] = {&sampleValues[0], &sampleValues[1]};
+    RunFrames(in, out, 1);
+}
 
-    double counter = dsp.sampleCounter + 1.0;
-    if (counter >= blockSettings_.sampleRate) counter = 0.0;
-    dsp.sampleCounter = counter;
-    unsigned pacing = 0;
-    if (IsCounterMultiple(counter, 2)) pacing |= kEverySecond;
-    if (IsCounterMultiple(counter, 4)) pacing |= kEveryFourth;
+bool TVexlEffect::DoStereoFrames(const float* const* in, float* const* out, int32_t frames) noexcept
+{
+    RunFrames(in, out, frames);
+    return true;
+}
 
-    kernel_(band, blockSettings_, lineSlots_, Memory().View(), sampleValues, pacing);
+bool TVexlEffect::DoStereoFrames(const double* const* in, double* const* out, int32_t frames) noexcept
+{
+    RunFrames(in, out, frames);
+    return true;
 }

@@ -19,29 +19,31 @@ template <typename State, typename Visit> void ForEachLaneArray(State& s, Visit 
         visit(values);
 }
 
-// v * 0 is 0 for every finite v and NaN otherwise, so the sum is finite exactly when
-// every value is, with no overflow from large finite values.
-bool ChannelIsFinite(const BandPathState& s, int c)
+// Whether each channel's states are finite, from the summary the frame kernel leaves
+// after every block (BandPathState::finiteCheck) and the silence hold.
+void FiniteChannels(const BandPathState& s, bool (&finite)[kChannelCount])
 {
-    double sum = s.silentCount[c] * 0.0;
-    ForEachLaneArray(s, [&](const double* values) {
-        for (int b = 0; b < kBandCount; ++b)
-            sum += values[Lane(c, b)] * 0.0;
-    });
-    return sum == 0.0;
+    for (int c = 0; c < kChannelCount; ++c) {
+        const double* lanes = s.finiteCheck + Lane(c, 0);
+        finite[c] = s.silentCount[c] * 0.0 + (lanes[0] + lanes[1]) + (lanes[2] + lanes[3]) == 0.0;
+    }
 }
 
 } // namespace
 
 void TVexlEffect::RecoverNonFiniteChannels() noexcept
 {
+    bool finite[kChannelCount];
+    FiniteChannels(band, finite);
     for (int c = 0; c < kChannelCount; ++c) {
-        if (ChannelIsFinite(band, c)) continue;
+        if (finite[c]) continue;
         ForEachLaneArray(band, [&](double* values) {
             for (int b = 0; b < kBandCount; ++b)
                 values[Lane(c, b)] = 0.0;
         });
         band.silentCount[c] = 0.0;
+        for (int b = 0; b < kBandCount; ++b)
+            band.finiteCheck[Lane(c, b)] = 0.0;
         for (int b = 0; b < kBandCount; ++b)
             band.punchGain[Lane(c, b)] = 1.0;
         // The channel's alignment lines (0-3 or 4-7) and lookahead lines (8-11 or 12-15):

@@ -18,6 +18,7 @@
 
 #include "bench/programme_material.h"
 #include "effect/band_path.h"
+#include "effect/band_state.h"
 #include "runtime/fp_mode.h"
 #include "tests/audio_effect_fixture.h"
 #include "tests/audio_reference.h"
@@ -116,6 +117,8 @@ protected:
     void SetUp() override
     {
         if (GetParam() == SimdPath::kAvx2 && !CpuRunsAvx2()) GTEST_SKIP() << "this processor has no AVX2 and FMA";
+        if (GetParam() == SimdPath::kAvx512 && !(kBandKernelsAvx512.floats && CpuRunsAvx512()))
+            GTEST_SKIP() << "this processor or build has no AVX-512";
     }
 
     // Runs the plug-in through the entry for Sample and the reference side by side.
@@ -233,7 +236,7 @@ TEST_P(AudioReference, EveryShaperPunchAndFastInertiaInOddBlockSizes)
 {
     Compare<double>(48000, material::Programme(48000, 2 * 48000, 3),
                     {{0, 6, 10}, {0, 7, -7}, {0, 8, 5}, {0, 9, -10}, {0, slider::kPunch, 1}, {0, 30, 0}},
-                    {1, 7, 64, 333, 512, 2});
+                    {1, 7, 64, 333, 4096, 512, 2});
 }
 
 TEST_P(AudioReference, StereoModeMonoStretchesSilencesAndHardCompression)
@@ -276,7 +279,8 @@ TEST_P(AudioReference, LinesSharingSlotsStepInTheScriptsOrder)
 
 TEST_P(AudioReference, FloatEntryRoundsTheSameOutput)
 {
-    Compare<float>(44100, Patchwork(44100, 2 * 44100), {{0, 6, -10}, {0, 9, 10}}, {64});
+    // Blocks longer and shorter than the lines, across the silences and the mono stretch.
+    Compare<float>(44100, Patchwork(44100, 2 * 44100), {{0, 6, -10}, {0, 9, 10}}, {64, 4096, 1, 31});
 }
 
 TEST_P(AudioReference, ParameterChangesBetweenBlocks)
@@ -336,24 +340,32 @@ TEST_P(AudioReference, EveryCombinationOfTheSwitches)
 
 TEST(AudioSimdPaths, ThePathsComputeApart)
 {
-    // Fused multiply-adds round differently: the two paths cannot agree bit for bit on
-    // a programme unless one of them did not run.
+    // Fused multiply-adds, and AVX-512's Newton steps for division and square root, round
+    // differently: two paths cannot agree bit for bit on a programme unless one of them
+    // did not run.
     if (!CpuRunsAvx2()) GTEST_SKIP() << "this processor has no AVX2 and FMA";
+    std::vector<SimdPath> paths = {SimdPath::kBaseline, SimdPath::kAvx2};
+    const bool avx512 = kBandKernelsAvx512.floats && CpuRunsAvx512();
+    if (avx512) paths.push_back(SimdPath::kAvx512);
     const material::Stereo music = FullScale(48000, 48000, 2);
-    std::vector<double> out[2][2];
-    for (int k = 0; k < 2; ++k) {
-        LinkedEffect p(48000, 512, k == 0 ? SimdPath::kBaseline : SimdPath::kAvx2);
-        out[k][0] = music.left;
-        out[k][1] = music.right;
-        p.Process(out[k][0], out[k][1]);
+    std::vector<std::vector<double>> left;
+    for (SimdPath path : paths) {
+        LinkedEffect p(48000, 512, path);
+        ASSERT_EQ(p.effect().ChosenSimdPath(), path);
+        std::vector<double> l = music.left, r = music.right;
+        p.Process(l, r);
+        for (size_t k = 0; k < left.size(); ++k)
+            EXPECT_NE(l, left[k]) << SimdPathName(path) << " and " << SimdPathName(paths[k]);
+        left.push_back(std::move(l));
     }
-    EXPECT_NE(out[0][0], out[1][0]);
-    // The requested path is the chosen one, and the best is AVX2 where it runs.
-    EXPECT_EQ(LinkedEffect(48000, 512, SimdPath::kBest).effect().ChosenSimdPath(), SimdPath::kAvx2);
+    // The best is the widest that runs; a narrower one is had on request.
+    const SimdPath best = avx512 ? SimdPath::kAvx512 : SimdPath::kAvx2;
+    EXPECT_EQ(LinkedEffect(48000, 512, SimdPath::kBest).effect().ChosenSimdPath(), best);
     EXPECT_EQ(LinkedEffect(48000, 512, SimdPath::kBaseline).effect().ChosenSimdPath(), SimdPath::kBaseline);
 }
 
-INSTANTIATE_TEST_SUITE_P(OnPath, AudioReference, ::testing::Values(SimdPath::kBaseline, SimdPath::kAvx2),
+INSTANTIATE_TEST_SUITE_P(OnPath, AudioReference,
+                         ::testing::Values(SimdPath::kBaseline, SimdPath::kAvx2, SimdPath::kAvx512),
                          [](const ::testing::TestParamInfo<SimdPath>& info) {
                              return std::string(SimdPathName(info.param));
                          });
