@@ -11,6 +11,7 @@ void TVexlEffect::TakeRequests() noexcept
     if (resets != resetsTaken_) {
         resetsTaken_ = resets;
         band = BandPathState{};
+        settingsStale_ = true;
     }
     bool clean = false;
     const uint64_t cleans = cleanStarts_.load(std::memory_order_acquire);
@@ -25,6 +26,7 @@ void TVexlEffect::TakeRequests() noexcept
     const double epoch = dsp.delayLineEpoch.LoadAcquire();
     if (epoch != epochTaken_) {
         epochTaken_ = epoch;
+        settingsStale_ = true;
         MapDelayLines(dsp.lines, epoch, Memory().View(), lineSlots_);
         if (epoch != 0.0) {
             for (int l = 0; l < kLaneCount; ++l) {
@@ -42,6 +44,7 @@ void TVexlEffect::TakeRequests() noexcept
 // opened and switched-on instance has it, so a restart sounds like a first start.
 void TVexlEffect::StartClean() noexcept
 {
+    settingsStale_ = true;
     band = BandPathState{};
     for (double& gain : band.punchGain)
         gain = 1.0;
@@ -146,7 +149,10 @@ void TVexlEffect::DoBlock()
         if (std::fabs(dsp.monoCount - dsp.monoBlockLimit) < 0.00001) dsp.monoInput = 1.0;
     }
 
-    // Slider values and switches are read here, once per call: a change made during a
-    // call takes effect from the next one.
-    LoadBlockSettings(dsp, srate, blockSettings_);
+    // The settings the frames read change only with the slider section, the init section
+    // and the mono detection, all of them above or in this call: they are copied then.
+    if (settingsStale_ || blockSettings_.monoInput != IsOn(dsp.monoInput)) {
+        LoadBlockSettings(dsp, srate, blockSettings_);
+        settingsStale_ = false;
+    }
 }

@@ -23,6 +23,7 @@ void TVexlEffect::DoSlider()
     for (const SliderDef& def : sliderDefs)
         sliderValue[def.number] = appliedValues[def.number];
     UpdateCoefficients();
+    settingsStale_ = true;
     for (auto& channelMeters : dsp.compMeter)
         for (SharedValue& meter : channelMeters)
             meter = 1.0;

@@ -143,6 +143,9 @@ private:
     uint64_t resetsTaken_ = 0;
     double epochTaken_ = 0.0;
     BandBlockSettings blockSettings_{};
+    // The frames' copy of the settings is out of date: the slider or init section ran, or the
+    // state started afresh, since it was taken.
+    bool settingsStale_ = true;
     DelayLineSlots lineSlots_{};
     const BandKernels* kernel_ = &kBandKernelsBaseline;
     // The sample section over `frames` frames, through the kernel in use.
