@@ -13,6 +13,7 @@
 #include "runtime/host_interface.h"
 
 static_assert(Plugin::kParameterCount == kParameterTableSize);
+static_assert(Plugin::kParameterCount == presets::kValueCount);
 
 namespace {
 
@@ -223,6 +224,46 @@ bool Plugin::SetState(const void* data, int32_t size) noexcept
         return false;
     }
     return ours;
+}
+
+bool Plugin::LoadPreset(const presets::Values& values, const std::string& name, PresetEdits edits) noexcept
+{
+    for (const double value : values)
+        if (!std::isfinite(value)) return false;
+    const int32_t count = std::min<int32_t>(ParameterCount(), presets::kValueCount);
+    presets::Values before{};
+    for (int32_t i = 0; i < count; ++i)
+        before[static_cast<size_t>(i)] = GetValue(i);
+    try {
+        effect_->BeginLoad();
+    } catch (...) {
+        return false;
+    }
+    for (int32_t i = 0; i < count; ++i)
+        effect_->SetParameterValue(i, values[static_cast<size_t>(i)]);
+    effect_->EndLoad();
+    try {
+        SetProgramName(name);
+    } catch (...) {
+    }
+    if (edits == PresetEdits::kTellHost && host_) {
+        for (int32_t i = 0; i < count; ++i) {
+            const double after = GetValue(i);
+            if (after == before[static_cast<size_t>(i)]) continue;
+            host_->BeginEdit(i);
+            host_->PerformEdit(i, after);
+            host_->EndEdit(i);
+        }
+    }
+    return true;
+}
+
+presets::Values Plugin::PresetValues() const noexcept
+{
+    presets::Values values{};
+    for (int32_t i = 0; i < std::min<int32_t>(ParameterCount(), presets::kValueCount); ++i)
+        values[static_cast<size_t>(i)] = GetValue(i);
+    return values;
 }
 
 int32_t Plugin::Latency() const noexcept { return effect_->LatencySamples(); }

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "core/editor_frame.h"
+#include "core/presets.h"
 #include "core/process.h"
 
 class HostInterface;
@@ -132,6 +133,20 @@ public:
     // nothing, for anything else. A load reaches the sound whole.
     int32_t GetState(const void** data) noexcept;
     bool SetState(const void* data, int32_t size) noexcept;
+
+    // Presets (core/presets.h). LoadPreset stores the thirty values (in the parameters' own
+    // units, quantised as a set is) as one change, the way a state load is taken: the audio
+    // thread hears all of them from one block on, never some. The program name becomes
+    // `name` (the VST 2.4 program name). With kTellHost each parameter whose value changed is
+    // then told to the host as one edit gesture (BeginEdit, PerformEdit, EndEdit), so the
+    // host records it and marks the project changed: the editor's own loads. With kHostKnows
+    // the host is told nothing here (a load the host asked for, which its format reports in
+    // its own way). Any thread but the audio thread (the editor's thread for kTellHost);
+    // false, changing nothing, for a value that is no number or when the load cannot start.
+    enum class PresetEdits { kTellHost, kHostKnows };
+    bool LoadPreset(const presets::Values& values, const std::string& name, PresetEdits edits) noexcept;
+    // The values the parameters hold, for saving them as a preset. Any thread.
+    presets::Values PresetValues() const noexcept;
 
     // The lookahead delay the init section found, in samples (0 before it ran).
     int32_t Latency() const noexcept;

@@ -1,4 +1,5 @@
 #include "effect/effect.h"
+#include "effect/identity.h"
 #include "effect/parameter_table.h"
 
 #include "runtime/vexl.h"
@@ -31,8 +32,8 @@ TVexlEffect::TVexlEffect()
     productString = "Tolvanger";
     programName = "Tolvanger";
     vendorString = "Calder Forges";
-    vendorVersion = 1000;
-    uniqueId = ('T' << 24) | ('L' << 16) | ('V' << 8) | 'G';
+    vendorVersion = kEffectVendorVersion;
+    uniqueId = kEffectUniqueId;
     channelCount = 2;
     // Registration order is the host's parameter order. The host's label stays empty: the
     // unit shows in the editor only.
@@ -82,6 +83,6 @@ void TVexlEffect::DoSerialize()
         const int32_t k = ToIndex(loopIndex) & 127;
         TransferValue(state, sliderValues[k]);
         loopIndex = loopIndex + 1.0;
-        if (loopIndex > 64.0) break;
+        if (loopIndex > static_cast<double>(kStateSliders)) break;
     }
 }

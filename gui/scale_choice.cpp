@@ -8,17 +8,9 @@
 #include <fstream>
 #include <system_error>
 
+#include "core/user_folder.h"
+
 namespace gui {
-
-namespace {
-
-std::string Environment(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value != nullptr ? value : "";
-}
-
-} // namespace
 
 double ChooseScale(double user, double host, double desktop)
 {
@@ -29,19 +21,8 @@ double ChooseScale(double user, double host, double desktop)
 
 std::string UserScaleFile()
 {
-#ifdef _WIN32
-    const std::string appData = Environment("APPDATA");
-    return appData.empty() ? "" : appData + "\\Tolvanger\\scale";
-#else
-    std::string config = Environment("XDG_CONFIG_HOME");
-    // A relative path is not a valid base directory and is ignored.
-    if (config.empty() || config[0] != '/') {
-        const std::string home = Environment("HOME");
-        if (home.empty()) return "";
-        config = home + "/.config";
-    }
-    return config + "/tolvanger/scale";
-#endif
+    const std::string folder = UserSettingsFolder();
+    return folder.empty() ? "" : folder + UserSettingsSeparator() + "scale";
 }
 
 double StoredUserScale()

@@ -52,5 +52,8 @@ public:
     SharedValue hostTimeSigNumerator;
     SharedValue hostTimeSigDenominator;
 
+    // The state chunk: this marker, then the values of sliders 1 to kStateSliders, each a
+    // float in the machine's order (little-endian on every platform built for).
     static constexpr float kStateMarker = -1000.0f;
+    static constexpr int kStateSliders = 64;
 };
