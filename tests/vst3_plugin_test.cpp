@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "bench/programme_material.h"
+#include "core/factory_presets.h"
 #include "effect/parameter_table.h"
 #include "tests/plugin_fixture.h"
 #include "tests/restart_material.h"
@@ -153,12 +154,13 @@ TEST(Vst3Parameters, MatchTheVstBuildsNamesDefaultsAndTexts)
     ASSERT_TRUE(vst);
     vst->Dispatch(effOpen);
     IEditController* controller = effect->controller;
-    ASSERT_EQ(controller->getParameterCount(), vst->effect()->numParams);
+    // The VST build's parameters, then the program change (vst3_presets_test.cpp).
+    ASSERT_EQ(controller->getParameterCount(), vst->effect()->numParams + 1);
     std::vector<float> defaults;
     for (int32_t i = 0; i < vst->effect()->numParams; ++i)
         defaults.push_back(vst->GetParameter(i));
 
-    for (int32_t i = 0; i < controller->getParameterCount(); ++i) {
+    for (int32_t i = 0; i < vst->effect()->numParams; ++i) {
         SCOPED_TRACE(vst->ParameterName(i));
         ParameterInfo info{};
         ASSERT_EQ(controller->getParameterInfo(i, info), kResultOk);
@@ -441,6 +443,103 @@ TEST(Vst3Effect, CarelessHostsGetNeutralAnswers)
     EXPECT_NE(effect->component->setState(nullptr), kResultOk);
     EXPECT_NE(effect->component->getState(nullptr), kResultOk);
     EXPECT_EQ(effect->controller->createView("another"), nullptr);
+}
+
+// The factory bank as VST 3 hosts find it: the unit interface's one root unit holding the
+// program list, one program per preset under the table's name, and the program-change
+// parameter (ID 31, the last of the list, a step per program). Choosing a program through it,
+// from the controller or in a block's parameter queues, sets every parameter to the table's
+// values and tells the host to read them again.
+TEST(Vst3Programs, TheBankIsTheProgramListAndAProgramSetsTheTablesValues)
+{
+    auto effect = StartedEffect(44100.0, 512);
+    ASSERT_TRUE(effect);
+    IEditController* controller = effect->controller;
+    IUnitInfo* units = Query<IUnitInfo>(controller);
+    ASSERT_TRUE(units);
+    ASSERT_EQ(units->getUnitCount(), 1);
+    UnitInfo unit{};
+    ASSERT_EQ(units->getUnitInfo(0, unit), kResultOk);
+    EXPECT_EQ(unit.id, kRootUnitId);
+    EXPECT_EQ(unit.parentUnitId, kNoParentUnitId);
+    EXPECT_NE(unit.programListId, kNoProgramListId);
+    ASSERT_EQ(units->getProgramListCount(), 1);
+    ProgramListInfo list{};
+    ASSERT_EQ(units->getProgramListInfo(0, list), kResultOk);
+    EXPECT_EQ(list.id, unit.programListId);
+    const int32_t programs = kFactoryPresetCount;
+    ASSERT_EQ(list.programCount, programs);
+    String128 name{};
+    for (int32_t k = 0; k < programs; ++k) {
+        ASSERT_EQ(units->getProgramName(list.id, k, name), kResultOk);
+        EXPECT_EQ(ToUtf8(name), kFactoryPresets[k].name);
+    }
+    EXPECT_NE(units->getProgramName(list.id, programs, name), kResultOk);
+    EXPECT_NE(units->getProgramName(list.id + 1, 0, name), kResultOk);
+    units->release();
+
+    const int32_t count = controller->getParameterCount();
+    ParameterInfo program{};
+    ASSERT_EQ(controller->getParameterInfo(count - 1, program), kResultOk);
+    EXPECT_EQ(program.id, 31u);
+    EXPECT_TRUE(program.flags & ParameterInfo::kIsProgramChange);
+    EXPECT_TRUE(program.flags & ParameterInfo::kIsList);
+    EXPECT_EQ(program.stepCount, programs - 1);
+    EXPECT_EQ(program.unitId, kRootUnitId);
+    for (int32_t i = 0; i < count - 1; ++i) {
+        ParameterInfo other{};
+        ASSERT_EQ(controller->getParameterInfo(i, other), kResultOk);
+        EXPECT_FALSE(other.flags & ParameterInfo::kIsProgramChange);
+        EXPECT_NE(other.id, 30u) << "kept free";
+    }
+
+    auto expectTable = [&](int32_t k) {
+        SCOPED_TRACE(kFactoryPresets[k].name);
+        for (int i = 0; i < kParameterTableSize; ++i) {
+            const ParameterRow& row = kParameterTable[i];
+            EXPECT_NEAR(controller->getParamNormalized(static_cast<ParamID>(i)),
+                        (kFactoryPresets[k].values[i] - row.minimum) / (row.maximum - row.minimum), 1e-6)
+                << row.name;
+        }
+        const std::vector<unsigned char> state = effect->State();
+        ASSERT_EQ(state.size(), 260u);
+        std::vector<float> floats(65);
+        std::memcpy(floats.data(), state.data(), 260);
+        for (int i = 0; i < kParameterTableSize; ++i)
+            EXPECT_FLOAT_EQ(floats[static_cast<size_t>(kParameterTable[i].slider)],
+                            static_cast<float>(kFactoryPresets[k].values[i]))
+                << kParameterTable[i].name;
+    };
+    for (int32_t k = 0; k < programs; ++k) {
+        const double normalized = static_cast<double>(k) / (programs - 1);
+        const size_t restarts = effect->handler.Restarts().size();
+        ASSERT_EQ(controller->setParamNormalized(31, normalized), kResultOk);
+        expectTable(k);
+        EXPECT_EQ(controller->getParamNormalized(31), normalized);
+        EXPECT_EQ(effect->Display(31, normalized), kFactoryPresets[k].name);
+        std::u16string typed = ToUtf16(kFactoryPresets[k].name);
+        ParamValue parsed = -1.0;
+        ASSERT_EQ(controller->getParamValueByString(31, typed.data(), parsed), kResultOk);
+        EXPECT_EQ(parsed, normalized);
+        ASSERT_EQ(effect->handler.Restarts().size(), restarts + 1);
+        EXPECT_EQ(effect->handler.Restarts().back(), kParamValuesChanged);
+    }
+    EXPECT_TRUE(effect->handler.Edits().empty()) << "the host chose: no edits are sent back";
+
+    // In a block's parameter queue: the values are set, and the host is told afterwards from
+    // a thread that may tell it (here, switching off).
+    const int32_t chosen = 4;
+    ParameterChanges changes;
+    changes.Add(31, 8, static_cast<double>(chosen) / (programs - 1));
+    float silence[2][16] = {};
+    float* io[2] = {silence[0], silence[1]};
+    const size_t restarts = effect->handler.Restarts().size();
+    ASSERT_EQ(effect->Process<float>(io, io, 16, &changes), kResultOk);
+    expectTable(chosen);
+    EXPECT_EQ(effect->handler.Restarts().size(), restarts) << "nothing from the audio thread";
+    effect->component->setActive(false);
+    ASSERT_EQ(effect->handler.Restarts().size(), restarts + 1);
+    EXPECT_EQ(effect->handler.Restarts().back(), kParamValuesChanged);
 }
 
 } // namespace

@@ -74,7 +74,15 @@ TEST(WindowsVst3, ParameterTextsAreTheLinuxOnes)
             ADD_FAILURE() << "parameter " << index << " at " << k << "/40: Linux \"" << text << "\", VST 3 \""
                           << shown << "\"";
     }
-    EXPECT_EQ(lines, effect->controller->getParameterCount() * 41);
+    // Every parameter but the program change, which the VST 2.4 build has not.
+    int32_t settings = 0;
+    for (int32_t i = 0; i < effect->controller->getParameterCount(); ++i) {
+        ParameterInfo info{};
+        if (effect->controller->getParameterInfo(i, info) == kResultOk &&
+            !(info.flags & ParameterInfo::kIsProgramChange))
+            ++settings;
+    }
+    EXPECT_EQ(lines, settings * 41);
     EXPECT_EQ(differing, 0);
 }
 
