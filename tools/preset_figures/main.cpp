@@ -348,11 +348,11 @@ int main(int argc, char** argv)
                 const auto& r = figures.reduction;
                 if (markdown)
                     std::printf("| %s | %s | %s LU | %.1f dBTP | %s / %s / %s / %s dB | %.1f / %.1f / %.1f / %.1f dB | "
-                                "%s dB | %s dB |\n",
+                                "%s%s | %s dB |\n",
                                 label.c_str(), name.c_str(), Signed(figures.loudnessChange).c_str(), figures.truePeak,
                                 Signed(l[0]).c_str(), Signed(l[1]).c_str(), Signed(l[2]).c_str(), Signed(l[3]).c_str(),
                                 r[0], r[1], r[2], r[3], Signed(figures.widthChange).c_str(),
-                                Signed(figures.crestChange).c_str());
+                                std::isnan(figures.widthChange) ? "" : " dB", Signed(figures.crestChange).c_str());
                 else
                     std::printf("%-20s %-10s loud %6s LU  tp %5.1f  bands %5s %5s %5s %5s  gr %4.1f %4.1f %4.1f %4.1f  "
                                 "width %5s  crest %5s\n",
