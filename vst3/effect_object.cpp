@@ -396,7 +396,7 @@ ParamValue EffectObject::normalizedParamToPlain(ParamID id, ParamValue normalize
 ParamValue EffectObject::plainParamToNormalized(ParamID id, ParamValue plain)
 {
     if (id == kProgramChangeId && std::isfinite(plain))
-        return NormalizedProgram(static_cast<int32_t>(std::clamp(std::lround(plain), 0L, 1L << 20)));
+        return NormalizedProgram(static_cast<int32_t>(std::lround(std::clamp(plain, 0.0, 1e6))));
     if (!IsParameter(id) || !std::isfinite(plain)) return 0.0;
     return std::clamp(plugin_->Normalize(static_cast<int32_t>(id), plain), 0.0, 1.0);
 }
