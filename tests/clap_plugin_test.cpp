@@ -1,5 +1,6 @@
 // The CLAP plug-in as a CLAP host sees it: the built Tolvanger.clap loaded through its
-// clap_entry by our own test host; its texts and state checked against the VST 2.4 build.
+// clap_entry by our own test host; its texts and state checked against the VST 2.4 build, its
+// preset discovery and preset loading against the factory table.
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 // The LV2 build as LV2 hosts see it: the bundle checked and listed by Debian's tools, the
 // plug-in run through lilv beside the VST build loaded through hostkit, its state saved
-// and restored through lilv's state API, and Debian's lv2apply rendering a file with it.
+// and restored through lilv's state API, its presets listed and applied through lilv, and
+// Debian's lv2apply rendering a file with it.
 
 #include <gtest/gtest.h>
 #include <lilv/lilv.h>

@@ -1,6 +1,7 @@
 // The VST 3 build as a VST 3 host sees it: the bundle's library loaded through its factory
 // by our own test host, beside the VST 2.4 build loaded through hostkit. Texts, defaults,
-// states and audio are checked against the VST 2.4 build's.
+// states and audio are checked against the VST 2.4 build's, the program list against the
+// factory table.
 
 #include <gtest/gtest.h>
 
