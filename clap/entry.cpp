@@ -38,7 +38,15 @@ const clap_plugin_factory_t kFactory = {PluginCount, PluginDescriptor, CreatePlu
 bool Init(const char* /*pluginPath*/) { return true; }
 void Deinit() {}
 
-const void* Factory(const char* id) { return id && std::strcmp(id, CLAP_PLUGIN_FACTORY_ID) == 0 ? &kFactory : nullptr; }
+const void* Factory(const char* id)
+{
+    if (!id) return nullptr;
+    if (std::strcmp(id, CLAP_PLUGIN_FACTORY_ID) == 0) return &kFactory;
+    if (std::strcmp(id, CLAP_PRESET_DISCOVERY_FACTORY_ID) == 0 ||
+        std::strcmp(id, CLAP_PRESET_DISCOVERY_FACTORY_ID_COMPAT) == 0)
+        return &clap_adapter::kPresetDiscoveryFactory;
+    return nullptr;
+}
 
 } // namespace
 

@@ -260,6 +260,8 @@ const void* Instance::Extension(const clap_plugin_t* plugin, const char* id)
         {CLAP_EXT_RENDER, &kRender},
         {CLAP_EXT_GUI, &kGui},
         {CLAP_EXT_TIMER_SUPPORT, &kTimerSupport},
+        {CLAP_EXT_PRESET_LOAD, &kPresetLoad},
+        {CLAP_EXT_PRESET_LOAD_COMPAT, &kPresetLoad},
 #if !defined(_WIN32)
         {CLAP_EXT_POSIX_FD_SUPPORT, &kPosixFdSupport},
 #endif

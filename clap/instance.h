@@ -27,6 +27,9 @@ extern const clap_plugin_state_t kState;
 extern const clap_plugin_gui_t kGui;
 extern const clap_plugin_timer_support_t kTimerSupport;
 extern const clap_plugin_posix_fd_support_t kPosixFdSupport;
+extern const clap_plugin_preset_load_t kPresetLoad;
+// The factory bank's discovery factory (presets.cpp), which clap_entry hands out.
+extern const clap_preset_discovery_factory_t kPresetDiscoveryFactory;
 
 class Instance final : public HostInterface {
 public:

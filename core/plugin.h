@@ -8,8 +8,9 @@
 // Changes reach the sound one way: every change, from any thread, is stored and marked, and
 // the audio thread takes what is marked at the start of its next processing call, where it
 // derives the settings the processing reads (runtime/sliders.h). A state load is taken
-// whole. So a value read back is the new one as soon as the call that set it returns, and
-// the sound follows from the next processing call on. The host's bypass is such a change too.
+// whole, and so is a preset load (LoadPreset). So a value read back is the new one as soon
+// as the call that set it returns, and the sound follows from the next processing call on.
+// The host's bypass is such a change too.
 
 #include <array>
 #include <cstdint>

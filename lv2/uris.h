@@ -6,6 +6,8 @@ namespace lv2_uris {
 
 inline constexpr char kPlugin[] = "urn:calder-forges:tolvanger";
 inline constexpr char kEditor[] = "urn:calder-forges:tolvanger#editor";
+// The factory presets: this and the preset's key ("...:preset:bright_punch").
+inline constexpr char kPresetPrefix[] = "urn:calder-forges:tolvanger:preset:";
 // The key of the state chunk in a host's saved state.
 inline constexpr char kStateChunk[] = "urn:calder-forges:tolvanger#chunk";
 

@@ -1,9 +1,9 @@
 # `make demo`: builds, writes the demo programme (drums, bass and noise) to $(DEMO_DIR)/in.wav,
-# renders it with the default settings and with the shipped preset, saves a picture of the
+# renders it with the default settings and with a factory preset, saves a picture of the
 # editor and prints the loudness reports.
 
 DEMO_DIR ?= $(BUILD_DIR)/demo
-DEMO_PRESET ?= presets/bright_punch.fxp
+DEMO_PRESET ?= Bright Punch
 
 demo: build
 	@mkdir -p $(DEMO_DIR)
@@ -11,7 +11,7 @@ demo: build
 	@echo
 	$(BUILD_DIR)/tolvanger-render $(DEMO_DIR)/in.wav $(DEMO_DIR)/out.wav
 	@echo
-	$(BUILD_DIR)/tolvanger-render --preset $(DEMO_PRESET) --snapshot $(DEMO_DIR)/editor.png \
+	$(BUILD_DIR)/tolvanger-render --preset "$(DEMO_PRESET)" --snapshot $(DEMO_DIR)/editor.png \
 	  $(DEMO_DIR)/in.wav $(DEMO_DIR)/out_bright_punch.wav
 	@echo
 	@echo "Rendered files: $(DEMO_DIR)/out.wav, $(DEMO_DIR)/out_bright_punch.wav"

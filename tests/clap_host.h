@@ -1,8 +1,8 @@
 #pragma once
 // A small CLAP host for the tests: loads a built .clap through its clap_entry, with our
 // own declarations, and runs one instance. It offers the thread-check, params, latency,
-// state, timer and POSIX descriptor extensions, knows its main thread and marks the
-// calls it makes as the audio thread, and records what the plug-in asks of it.
+// state, timer, POSIX descriptor and preset-load extensions, knows its main thread and marks
+// the calls it makes as the audio thread, and records what the plug-in asks of it.
 
 #include <algorithm>
 #include <atomic>
@@ -142,6 +142,7 @@ public:
         self->gui = self->Extension<clap_plugin_gui_t>(CLAP_EXT_GUI);
         self->timer = self->Extension<clap_plugin_timer_support_t>(CLAP_EXT_TIMER_SUPPORT);
         self->fd = self->Extension<clap_plugin_posix_fd_support_t>(CLAP_EXT_POSIX_FD_SUPPORT);
+        self->presetLoad = self->Extension<clap_plugin_preset_load_t>(CLAP_EXT_PRESET_LOAD);
         return self;
     }
     ~ClapInstance()
@@ -266,6 +267,7 @@ public:
     const clap_plugin_gui_t* gui = nullptr;
     const clap_plugin_timer_support_t* timer = nullptr;
     const clap_plugin_posix_fd_support_t* fd = nullptr;
+    const clap_plugin_preset_load_t* presetLoad = nullptr;
 
     EventList outEvents;
     std::atomic<int> flushRequests{0};
@@ -274,6 +276,8 @@ public:
     std::atomic<int> restartRequests{0};
     std::atomic<int> latencyChanges{0};
     std::atomic<int> valueRescans{0};
+    // The load keys the plug-in reported loaded, and those it reported failing.
+    std::vector<std::string> presetsLoaded, presetErrors;
     // The window sizes the plug-in asked for.
     std::vector<std::pair<uint32_t, uint32_t>> resizeRequests;
 
@@ -288,6 +292,7 @@ private:
         hostTimer_ = {&RegisterTimer, &UnregisterTimer};
         hostFd_ = {&RegisterFd, &ModifyFd, &UnregisterFd};
         hostGui_ = {&ResizeHintsChanged, &RequestResize, &RequestShowOrHide, &RequestShowOrHide, &GuiClosed};
+        hostPresetLoad_ = {&PresetError, &PresetLoaded};
     }
     static ClapInstance& Of(const clap_host_t* h) { return *static_cast<ClapInstance*>(h->host_data); }
 
@@ -301,6 +306,7 @@ private:
         if (name == CLAP_EXT_TIMER_SUPPORT && self.options_.timers) return &self.hostTimer_;
         if (name == CLAP_EXT_POSIX_FD_SUPPORT && self.options_.fds) return &self.hostFd_;
         if (name == CLAP_EXT_GUI) return &self.hostGui_;
+        if (name == CLAP_EXT_PRESET_LOAD) return &self.hostPresetLoad_;
         return nullptr;
     }
     static void RequestRestart(const clap_host_t* h) { ++Of(h).restartRequests; }
@@ -318,6 +324,14 @@ private:
     static void Clear(const clap_host_t*, clap_id, uint32_t) {}
     static void RequestFlush(const clap_host_t* h) { ++Of(h).flushRequests; }
     static void LatencyChanged(const clap_host_t* h) { ++Of(h).latencyChanges; }
+    static void PresetError(const clap_host_t* h, uint32_t, const char*, const char* key, int32_t, const char*)
+    {
+        Of(h).presetErrors.emplace_back(key ? key : "(null)");
+    }
+    static void PresetLoaded(const clap_host_t* h, uint32_t, const char*, const char* key)
+    {
+        Of(h).presetsLoaded.emplace_back(key ? key : "(null)");
+    }
     static void ResizeHintsChanged(const clap_host_t*) {}
     static bool RequestResize(const clap_host_t* h, uint32_t width, uint32_t height)
     {
@@ -374,6 +388,7 @@ private:
     clap_host_timer_support_t hostTimer_{};
     clap_host_gui_t hostGui_{};
     clap_host_posix_fd_support_t hostFd_{};
+    clap_host_preset_load_t hostPresetLoad_{};
     std::map<clap_id, uint32_t> timers_;
     std::map<int, uint32_t> fds_;
     clap_id nextTimer_ = 1;

@@ -1,5 +1,6 @@
 // The CLAP plug-in as a CLAP host sees it: the built Tolvanger.clap loaded through its
-// clap_entry by our own test host; its texts and state checked against the VST 2.4 build.
+// clap_entry by our own test host; its texts and state checked against the VST 2.4 build, its
+// preset discovery and preset loading against the factory table.
 
 #include <gtest/gtest.h>
 
@@ -7,10 +8,12 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "core/factory_presets.h"
 #include "effect/parameter_table.h"
 #include "tests/bypass_material.h"
 #include "tests/clap_test_library.h"
@@ -338,6 +341,128 @@ TEST(ClapBypass, TravelsWithTheState)
     EXPECT_EQ(into->Value(kBypass), 1.0);
     ASSERT_TRUE(into->Load(std::vector<unsigned char>(bytes.begin(), bytes.begin() + 260)));
     EXPECT_EQ(into->Value(kBypass), 0.0);
+}
+
+// What a host's preset indexer and metadata receiver are told.
+struct Indexed {
+    std::vector<clap_preset_discovery_location_t> locations;
+    struct Preset {
+        std::string name, key, description, pluginAbi, pluginId;
+        uint32_t flags = 0;
+    };
+    std::vector<Preset> presets;
+
+    static bool DeclareLocation(const clap_preset_discovery_indexer_t* indexer,
+                                const clap_preset_discovery_location_t* location)
+    {
+        static_cast<Indexed*>(indexer->indexer_data)->locations.push_back(*location);
+        return true;
+    }
+    static bool Begin(const clap_preset_discovery_metadata_receiver_t* r, const char* name, const char* key)
+    {
+        static_cast<Indexed*>(r->receiver_data)->presets.push_back({name ? name : "", key ? key : "", "", "", "", 0});
+        return true;
+    }
+    static Preset& Last(const clap_preset_discovery_metadata_receiver_t* r)
+    {
+        return static_cast<Indexed*>(r->receiver_data)->presets.back();
+    }
+    static void PluginId(const clap_preset_discovery_metadata_receiver_t* r, const clap_universal_plugin_id_t* id)
+    {
+        Last(r).pluginAbi = id->abi;
+        Last(r).pluginId = id->id;
+    }
+    static void Flags(const clap_preset_discovery_metadata_receiver_t* r, uint32_t flags) { Last(r).flags = flags; }
+    static void Description(const clap_preset_discovery_metadata_receiver_t* r, const char* text)
+    {
+        Last(r).description = text;
+    }
+    static void Text(const clap_preset_discovery_metadata_receiver_t*, const char*) {}
+    static void Error(const clap_preset_discovery_metadata_receiver_t*, int32_t, const char*) {}
+    static void Times(const clap_preset_discovery_metadata_receiver_t*, clap_timestamp, clap_timestamp) {}
+    static void Extra(const clap_preset_discovery_metadata_receiver_t*, const char*, const char*) {}
+};
+
+// The factory bank as CLAP hosts find it: the entry's preset-discovery factory (by its id and
+// by its draft id), one provider declaring the presets inside the plug-in, each with the
+// table's name and line and a load key; the preset-load extension loads one by its key to the
+// table's values, tells the host and asks it to read the values again.
+TEST(ClapPresets, DiscoveredFromTheEntryAndLoadedByKeyToTheTablesValues)
+{
+    const clap_plugin_entry_t* entry = TheClapLibrary().entry();
+    const auto* factory =
+        static_cast<const clap_preset_discovery_factory_t*>(entry->get_factory(CLAP_PRESET_DISCOVERY_FACTORY_ID));
+    ASSERT_TRUE(factory);
+    EXPECT_EQ(entry->get_factory(CLAP_PRESET_DISCOVERY_FACTORY_ID_COMPAT), factory);
+    ASSERT_EQ(factory->count(factory), 1u);
+    const clap_preset_discovery_provider_descriptor_t* descriptor = factory->get_descriptor(factory, 0);
+    ASSERT_TRUE(descriptor);
+    EXPECT_EQ(factory->get_descriptor(factory, 1), nullptr);
+
+    Indexed indexed;
+    const clap_preset_discovery_indexer_t indexer = {
+        kClapVersion, "test indexer", "", "", "1", &indexed, nullptr, &Indexed::DeclareLocation, nullptr, nullptr};
+    EXPECT_EQ(factory->create(factory, &indexer, "no.such.provider"), nullptr);
+    const clap_preset_discovery_provider_t* provider = factory->create(factory, &indexer, descriptor->id);
+    ASSERT_TRUE(provider);
+    ASSERT_TRUE(provider->init(provider));
+    ASSERT_EQ(indexed.locations.size(), 1u);
+    EXPECT_EQ(indexed.locations[0].kind, CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN);
+    EXPECT_EQ(indexed.locations[0].location, nullptr);
+    EXPECT_EQ(indexed.locations[0].flags, CLAP_PRESET_DISCOVERY_IS_FACTORY_CONTENT);
+
+    const clap_preset_discovery_metadata_receiver_t receiver = {
+        &indexed,         &Indexed::Error, &Indexed::Begin, &Indexed::PluginId,    &Indexed::Text, &Indexed::Flags,
+        &Indexed::Text, &Indexed::Description, &Indexed::Times, &Indexed::Text, &Indexed::Extra};
+    EXPECT_FALSE(provider->get_metadata(provider, CLAP_PRESET_DISCOVERY_LOCATION_FILE, "/tmp/x.fxp", &receiver));
+    ASSERT_TRUE(provider->get_metadata(provider, CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN, nullptr, &receiver));
+    provider->destroy(provider);
+    ASSERT_EQ(indexed.presets.size(), static_cast<size_t>(kFactoryPresetCount));
+    std::set<std::string> keys;
+    for (int k = 0; k < kFactoryPresetCount; ++k) {
+        const Indexed::Preset& p = indexed.presets[static_cast<size_t>(k)];
+        EXPECT_EQ(p.name, kFactoryPresets[k].name);
+        EXPECT_EQ(p.description, kFactoryPresets[k].line);
+        EXPECT_EQ(p.pluginAbi, "clap");
+        EXPECT_EQ(p.pluginId, "com.calderforges.tolvanger");
+        EXPECT_EQ(p.flags, CLAP_PRESET_DISCOVERY_IS_FACTORY_CONTENT);
+        EXPECT_FALSE(p.key.empty());
+        keys.insert(p.key);
+    }
+    EXPECT_EQ(keys.size(), indexed.presets.size()) << "a key of its own for each";
+
+    auto instance = NewClapInstance();
+    ASSERT_TRUE(instance && instance->presetLoad);
+    EXPECT_EQ(instance->Extension<clap_plugin_preset_load_t>(CLAP_EXT_PRESET_LOAD_COMPAT), instance->presetLoad);
+    ASSERT_TRUE(instance->Start());
+    for (int k = 0; k < kFactoryPresetCount; ++k) {
+        const Indexed::Preset& p = indexed.presets[static_cast<size_t>(k)];
+        SCOPED_TRACE(p.name);
+        const int rescans = instance->valueRescans;
+        ASSERT_TRUE(instance->presetLoad->from_location(instance->plugin, CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN,
+                                                        nullptr, p.key.c_str()));
+        for (int i = 0; i < kParameterTableSize; ++i)
+            EXPECT_NEAR(instance->Value(static_cast<clap_id>(i)), kFactoryPresets[k].values[i], 1e-9)
+                << kParameterTable[i].name;
+        EXPECT_EQ(instance->valueRescans, rescans + 1);
+        ASSERT_FALSE(instance->presetsLoaded.empty());
+        EXPECT_EQ(instance->presetsLoaded.back(), p.key);
+    }
+    instance->Flush();
+    EXPECT_EQ(instance->outEvents.size(), 0u) << "no gestures: the host chose";
+
+    // A key of no preset, another location kind, or the wrong thread: refused, nothing changes.
+    const double before = instance->Value(kLoGain);
+    EXPECT_FALSE(instance->presetLoad->from_location(instance->plugin, CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN, nullptr,
+                                                     "no_such_preset"));
+    EXPECT_FALSE(instance->presetLoad->from_location(instance->plugin, CLAP_PRESET_DISCOVERY_LOCATION_FILE, "/tmp",
+                                                     indexed.presets[1].key.c_str()));
+    EXPECT_EQ(instance->presetErrors, (std::vector<std::string>{"no_such_preset", indexed.presets[1].key}));
+    std::thread([&] {
+        EXPECT_FALSE(instance->presetLoad->from_location(instance->plugin, CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN,
+                                                         nullptr, indexed.presets[1].key.c_str()));
+    }).join();
+    EXPECT_EQ(instance->Value(kLoGain), before);
 }
 
 } // namespace

@@ -1,10 +1,12 @@
 // The LV2 build as LV2 hosts see it: the bundle checked and listed by Debian's tools, the
 // plug-in run through lilv beside the VST build loaded through hostkit, its state saved
-// and restored through lilv's state API, and Debian's lv2apply rendering a file with it.
+// and restored through lilv's state API, its presets listed and applied through lilv, and
+// Debian's lv2apply rendering a file with it.
 
 #include <gtest/gtest.h>
 #include <lilv/lilv.h>
 #include <lv2/atom/atom.h>
+#include <lv2/presets/presets.h>
 #include <lv2/state/state.h>
 #include <sndfile.h>
 #include <sys/wait.h>
@@ -16,10 +18,13 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "bench/programme_material.h"
+#include "core/factory_presets.h"
+#include "effect/parameter_table.h"
 #include "tests/bypass_material.h"
 #include "tests/lv2_host.h"
 #include "tests/plugin_fixture.h"
@@ -96,7 +101,7 @@ std::string VocabularyFiles()
 {
     std::string files;
     for (const char* bundle : {"core", "atom", "ui", "units", "urid", "state", "options", "port-props", "parameters",
-                               "buf-size", "instance-access", "schemas"}) {
+                               "buf-size", "instance-access", "presets", "schemas"}) {
         std::vector<std::string> names;
         for (const auto& entry :
              fs::directory_iterator(fs::path(TOLVANGER_LV2_VOCABULARY_DIR) / (std::string(bundle) + ".lv2")))
@@ -118,9 +123,9 @@ TEST(Lv2Bundle, ValidatesWithNoErrorBeyondTheVocabulariesOwn)
 {
     const std::string vocabularies = VocabularyFiles();
     const CommandResult alone = RunCommand("sord_validate" + vocabularies);
-    const CommandResult withOurs =
-        RunCommand("sord_validate" + vocabularies +
-                   " " TOLVANGER_LV2_BUNDLE "/manifest.ttl " TOLVANGER_LV2_BUNDLE "/tolvanger.ttl");
+    const CommandResult withOurs = RunCommand("sord_validate" + vocabularies +
+                                              " " TOLVANGER_LV2_BUNDLE "/manifest.ttl " TOLVANGER_LV2_BUNDLE
+                                              "/tolvanger.ttl " TOLVANGER_LV2_BUNDLE "/presets.ttl");
     ASSERT_GE(ErrorCount(alone), 0) << alone.output;
     ASSERT_GE(ErrorCount(withOurs), 0) << withOurs.output;
     EXPECT_EQ(ErrorCount(withOurs), ErrorCount(alone)) << withOurs.output;
@@ -635,6 +640,69 @@ TEST(Lv2State, RoundTripThroughLilvRestoresEverySetting)
     lilv_state_free(again);
     const material::Stereo music = material::Programme(44100, 44100, 8);
     EXPECT_EQ(DifferingFrames(fresh, *vst, music, 0, 44100), 0);
+}
+
+// The factory bank as LV2 hosts find it: every preset the manifest lists for the plug-in,
+// with its name, its line and every control port's value as the table has it; restored by
+// lilv into a running instance, the settings the plug-in then saves are the table's.
+TEST(Lv2Presets, ListedByLilvWithEveryPortAndAppliedAsTheTableHasThem)
+{
+    UridMap urids;
+    const LV2_Feature* features[] = {urids.MapFeature(), urids.UnmapFeature(), nullptr};
+    LilvWorld* world = Lv2Bundle::Get().world;
+    const LilvPlugin* plugin = Lv2Bundle::Get().plugin;
+    ASSERT_TRUE(plugin);
+    LilvNode* presetClass = lilv_new_uri(world, LV2_PRESETS__Preset);
+    LilvNode* comment = lilv_new_uri(world, "http://www.w3.org/2000/01/rdf-schema#comment");
+    LilvNodes* related = lilv_plugin_get_related(plugin, presetClass);
+    ASSERT_TRUE(related);
+    EXPECT_EQ(lilv_nodes_size(related), static_cast<unsigned>(kFactoryPresetCount));
+    std::set<std::string> names;
+    LILV_FOREACH (nodes, it, related) {
+        const LilvNode* uri = lilv_nodes_get(related, it);
+        lilv_world_load_resource(world, uri);
+        LilvState* state = lilv_state_new_from_world(world, urids.map(), uri);
+        ASSERT_TRUE(state) << lilv_node_as_uri(uri);
+        const std::string label = lilv_state_get_label(state) ? lilv_state_get_label(state) : "";
+        SCOPED_TRACE(label);
+        names.insert(label);
+        const FactoryPreset* preset = nullptr;
+        for (const FactoryPreset& p : kFactoryPresets)
+            if (label == p.name) preset = &p;
+        ASSERT_TRUE(preset);
+        LilvNode* line = lilv_world_get(world, uri, comment, nullptr);
+        EXPECT_EQ(line ? lilv_node_as_string(line) : "", std::string(preset->line));
+        lilv_node_free(line);
+
+        // Every control port, by symbol, with the table's value.
+        Lv2Instance listed(44100, features);
+        ASSERT_TRUE(listed);
+        std::fill(listed.controls.begin(), listed.controls.end(), std::nanf(""));
+        PortHost host{&listed, &urids};
+        lilv_state_restore(state, nullptr, SetPortValue, &host, 0, nullptr);
+        EXPECT_EQ(lilv_state_get_num_properties(state), 0u) << "port values only";
+        for (uint32_t i = 0; i < lv2_ports::kParameterCount; ++i)
+            EXPECT_EQ(listed.controls[i], static_cast<float>(preset->values[i])) << kParameterTable[i].symbol;
+
+        // A running instance given the preset by lilv saves the table's settings.
+        Lv2Instance running(44100, features);
+        PortHost runningHost{&running, &urids};
+        std::vector<float> silence(64, 0.0f), sink(64);
+        running.Run(silence.data(), silence.data(), sink.data(), sink.data(), 64);
+        lilv_state_restore(state, running.get(), SetPortValue, &runningHost, 0, features);
+        running.Run(silence.data(), silence.data(), sink.data(), sink.data(), 64);
+        const std::vector<unsigned char> chunk = SavedChunk(running.get(), urids);
+        ASSERT_EQ(chunk.size(), 260u);
+        std::vector<float> floats(65);
+        std::memcpy(floats.data(), chunk.data(), 260);
+        for (uint32_t i = 0; i < lv2_ports::kParameterCount; ++i)
+            EXPECT_FLOAT_EQ(floats[kSliderNumbers[i]], static_cast<float>(preset->values[i])) << kParameterTable[i].name;
+        lilv_state_free(state);
+    }
+    EXPECT_EQ(names.size(), static_cast<size_t>(kFactoryPresetCount)) << "each preset once";
+    lilv_nodes_free(related);
+    lilv_node_free(comment);
+    lilv_node_free(presetClass);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cctype>
 #include <cmath>
 #include <complex>
 #include <cstdio>
@@ -23,6 +24,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/factory_presets.h"
+#include "effect/parameter_table.h"
 #include "tests/plugin_fixture.h"
 #include "tests/render_files.h"
 
@@ -361,30 +364,93 @@ TEST(RenderPresets, SavedBankIsAValidFxbAndRestoresEveryParameter)
         EXPECT_EQ(after.at(index).display, row.display) << row.name;
 }
 
-TEST(RenderPresets, ShippedPresetBelongsToThePluginAndChangesItsSettings)
+// The display text and normalised value a parameter has at a value of the factory table,
+// worked out from the parameter table: the option's text, or the number with two decimals.
+Listed ExpectedRow(int index, double value)
+{
+    const ParameterRow& row = kParameterTable[index];
+    char number[32];
+    std::snprintf(number, sizeof number, "%.2f", value);
+    const std::string display = row.option0 ? (value == row.minimum ? row.option0 : row.option1) : number;
+    return Listed{row.name, display, (value - row.minimum) / (row.maximum - row.minimum)};
+}
+
+// The factory bank as the build writes it: one .fxp file per preset of the table, named by
+// the preset's words, each a program of this plug-in under the preset's name; each loads
+// through the renderer to the table's values, and so does the preset's name in any case.
+TEST(RenderPresets, FactoryFilesAndNamesLoadTheTablesValues)
 {
     TempFolder folder;
-    const fs::path presets = fs::path(TOLVANGER_SOURCE_DIR) / "presets";
-    std::vector<fs::path> files;
+    const fs::path presets = fs::path(TOLVANGER_BINARY_DIR) / "presets";
+    std::set<std::string> files;
     for (const auto& entry : fs::directory_iterator(presets))
-        if (entry.path().extension() == ".fxp") files.push_back(entry.path());
-    ASSERT_FALSE(files.empty());
-    const auto defaults = ParseListing(Render(folder, {"--list-params"}).out);
-    for (const fs::path& file : files) {
-        SCOPED_TRACE(file.filename().string());
+        if (entry.path().extension() == ".fxp") files.insert(entry.path().filename().string());
+    EXPECT_EQ(files.size(), static_cast<std::size_t>(kFactoryPresetCount));
+    for (const FactoryPreset& preset : kFactoryPresets) {
+        SCOPED_TRACE(preset.name);
+        std::string key, upper;
+        for (const char* c = preset.name; *c; ++c) {
+            upper += static_cast<char>(std::toupper(static_cast<unsigned char>(*c)));
+            if (std::isalnum(static_cast<unsigned char>(*c)))
+                key += static_cast<char>(std::tolower(static_cast<unsigned char>(*c)));
+            else if (!key.empty() && key.back() != '_')
+                key += '_';
+        }
+        const fs::path file = presets / (key + ".fxp");
+        ASSERT_TRUE(files.count(file.filename().string())) << file;
         const std::string fxp = ReadText(file);
-        ASSERT_GE(fxp.size(), 60u);
+        ASSERT_EQ(fxp.size(), 60u + 260u);
         EXPECT_EQ(fxp.substr(0, 4), "CcnK");
         EXPECT_EQ(fxp.substr(8, 4), "FPCh");
         EXPECT_EQ(BigEndian(fxp, 16), kTolvangerId);
-        const RunResult run = Render(folder, {"--preset", file.string(), "--list-params"});
-        ASSERT_EQ(run.status, 0) << run.err;
-        const auto loaded = ParseListing(run.out);
-        int changed = 0;
-        for (const auto& [index, row] : loaded)
-            changed += row.display != defaults.at(index).display ? 1 : 0;
-        EXPECT_GE(changed, 5);
+        EXPECT_EQ(fxp.substr(28, 28).c_str(), std::string(preset.name));
+        for (const std::string& chosen : {file.string(), upper}) {
+            const RunResult run = Render(folder, {"--preset", chosen, "--list-params"});
+            ASSERT_EQ(run.status, 0) << run.err;
+            const auto loaded = ParseListing(run.out);
+            ASSERT_EQ(loaded.size(), static_cast<std::size_t>(kParameterTableSize));
+            for (int i = 0; i < kParameterTableSize; ++i) {
+                const Listed expected = ExpectedRow(i, preset.values[i]);
+                EXPECT_EQ(loaded.at(i).name, expected.name);
+                EXPECT_EQ(loaded.at(i).display, expected.display) << expected.name << " from " << chosen;
+                EXPECT_NEAR(loaded.at(i).normalised, expected.normalised, 1e-6) << expected.name;
+            }
+        }
     }
+}
+
+// --list-presets: the bank with its lines, then the user's presets from the folder every
+// format shares, an unreadable file with its reason; a user preset loads by its name.
+TEST(RenderPresets, ListsTheBankAndTheUsersPresetsAndLoadsThemByName)
+{
+    TempFolder folder;
+    const fs::path config = folder.root() / "config";
+    const fs::path mine = config / "tolvanger" / "presets";
+    fs::create_directories(mine);
+    const std::string environment = "XDG_CONFIG_HOME=" + Quote(config.string());
+    ASSERT_EQ(Render(folder, {"--set", "HI Gain=4.5", "--save-preset", (mine / "My Master.fxp").string()}).status, 0);
+    std::ofstream(mine / "broken.fxp") << "CcnK";
+
+    const RunResult listed = Render(folder, {"--list-presets"}, environment);
+    ASSERT_EQ(listed.status, 0) << listed.err;
+    std::size_t at = 0;
+    for (const FactoryPreset& preset : kFactoryPresets) {
+        const std::size_t line = listed.out.find("\n  " + std::string(preset.name) + " ", at);
+        ASSERT_NE(line, std::string::npos) << preset.name << " in this order:\n" << listed.out;
+        EXPECT_NE(listed.out.find(preset.line, line), std::string::npos) << preset.name;
+        at = line + 1;
+    }
+    const std::size_t users = listed.out.find("Your presets (" + mine.string() + "):\n");
+    ASSERT_NE(users, std::string::npos) << listed.out;
+    EXPECT_EQ(listed.out.substr(users).find("  broken  (unreadable: "), listed.out.substr(users).find("  broken"));
+    EXPECT_NE(listed.out.find("\n  My Master\n", users), std::string::npos) << listed.out;
+
+    const RunResult loaded = Render(folder, {"--preset", "my master", "--list-params"}, environment);
+    ASSERT_EQ(loaded.status, 0) << loaded.err;
+    EXPECT_EQ(ParseListing(loaded.out).at(13).display, "4.50");
+    const RunResult damaged = Render(folder, {"--preset", "Broken", "--list-params"}, environment);
+    EXPECT_EQ(damaged.status, 1);
+    EXPECT_NE(damaged.err.find("broken.fxp is not a VST preset file"), std::string::npos) << damaged.err;
 }
 
 TEST(RenderErrors, EachFailureExitsNonZeroWithOneLineAndLeavesNoOutput)
@@ -419,6 +485,7 @@ TEST(RenderErrors, EachFailureExitsNonZeroWithOneLineAndLeavesNoOutput)
         {"preset for another plug-in", {"--preset", folder / "foreign.fxp", in, out}, "another plug-in", 1},
         {"damaged preset", {"--preset", folder / "cut.fxp", in, out}, "damaged", 1},
         {"audio file as preset", {"--preset", in, in, out}, "not a VST preset file", 1},
+        {"unknown preset name", {"--preset", "Warm Sparkle", in, out}, "no preset named 'Warm Sparkle'", 1},
         {"unwritable output", {in, folder / "no-such-folder/out.wav"}, "cannot write", 1},
         {"existing output kept on failure", {"--set", "Loudness=3", in, folder / "kept.wav"}, "unknown parameter", 1},
         {"bad block size", {"--block", "0", in, out}, "--block", 2},

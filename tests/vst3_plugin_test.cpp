@@ -1,6 +1,7 @@
 // The VST 3 build as a VST 3 host sees it: the bundle's library loaded through its factory
 // by our own test host, beside the VST 2.4 build loaded through hostkit. Texts, defaults,
-// states and audio are checked against the VST 2.4 build's.
+// states and audio are checked against the VST 2.4 build's, the program list against the
+// factory table.
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "bench/programme_material.h"
+#include "core/factory_presets.h"
 #include "effect/parameter_table.h"
 #include "tests/bypass_material.h"
 #include "tests/plugin_fixture.h"
@@ -154,8 +156,9 @@ TEST(Vst3Parameters, MatchTheVstBuildsNamesDefaultsAndTexts)
     ASSERT_TRUE(vst);
     vst->Dispatch(effOpen);
     IEditController* controller = effect->controller;
-    // The thirty, then the bypass (Vst3Bypass below).
-    ASSERT_EQ(controller->getParameterCount(), vst->effect()->numParams + 1);
+    // The thirty, then the bypass (Vst3Bypass below) and the program change
+    // (vst3_presets_test.cpp).
+    ASSERT_EQ(controller->getParameterCount(), vst->effect()->numParams + 2);
     // What the block section reads of the transport, and nothing more.
     auto* requirements = Query<IProcessContextRequirements>(effect->component);
     ASSERT_TRUE(requirements);
@@ -494,7 +497,9 @@ TEST(Vst3Bypass, IsTheBypassParameterAndKeepsTheOutputInTimeWithTheLatency)
     EXPECT_EQ(effect->controller->getParamNormalized(kBypass), 0.0);
     EXPECT_EQ(effect->Display(kBypass, 0.0), "Off");
     EXPECT_EQ(effect->Display(kBypass, 1.0), "On");
-    EXPECT_NE(effect->controller->getParameterInfo(31, info), kResultOk);
+    ASSERT_EQ(effect->controller->getParameterInfo(31, info), kResultOk);
+    EXPECT_TRUE(info.flags & ParameterInfo::kIsProgramChange) << "the program change, and nothing after it";
+    EXPECT_NE(effect->controller->getParameterInfo(32, info), kResultOk);
 
     for (bool inPlace : {false, true}) {
         ExpectBypassInTime<float>(inPlace);
@@ -519,6 +524,103 @@ TEST(Vst3Bypass, TravelsWithTheComponentState)
     EXPECT_EQ(fresh->State(), state);
     ASSERT_EQ(fresh->SetState(std::vector<unsigned char>(state.begin(), state.begin() + 260)), kResultOk);
     EXPECT_EQ(fresh->controller->getParamNormalized(kBypass), 0.0);
+}
+
+// The factory bank as VST 3 hosts find it: the unit interface's one root unit holding the
+// program list, one program per preset under the table's name, and the program-change
+// parameter (ID 31, the last of the list, a step per program). Choosing a program through it,
+// from the controller or in a block's parameter queues, sets every parameter to the table's
+// values and tells the host to read them again.
+TEST(Vst3Programs, TheBankIsTheProgramListAndAProgramSetsTheTablesValues)
+{
+    auto effect = StartedEffect(44100.0, 512);
+    ASSERT_TRUE(effect);
+    IEditController* controller = effect->controller;
+    IUnitInfo* units = Query<IUnitInfo>(controller);
+    ASSERT_TRUE(units);
+    ASSERT_EQ(units->getUnitCount(), 1);
+    UnitInfo unit{};
+    ASSERT_EQ(units->getUnitInfo(0, unit), kResultOk);
+    EXPECT_EQ(unit.id, kRootUnitId);
+    EXPECT_EQ(unit.parentUnitId, kNoParentUnitId);
+    EXPECT_NE(unit.programListId, kNoProgramListId);
+    ASSERT_EQ(units->getProgramListCount(), 1);
+    ProgramListInfo list{};
+    ASSERT_EQ(units->getProgramListInfo(0, list), kResultOk);
+    EXPECT_EQ(list.id, unit.programListId);
+    const int32_t programs = kFactoryPresetCount;
+    ASSERT_EQ(list.programCount, programs);
+    String128 name{};
+    for (int32_t k = 0; k < programs; ++k) {
+        ASSERT_EQ(units->getProgramName(list.id, k, name), kResultOk);
+        EXPECT_EQ(ToUtf8(name), kFactoryPresets[k].name);
+    }
+    EXPECT_NE(units->getProgramName(list.id, programs, name), kResultOk);
+    EXPECT_NE(units->getProgramName(list.id + 1, 0, name), kResultOk);
+    units->release();
+
+    const int32_t count = controller->getParameterCount();
+    ParameterInfo program{};
+    ASSERT_EQ(controller->getParameterInfo(count - 1, program), kResultOk);
+    EXPECT_EQ(program.id, 31u);
+    EXPECT_TRUE(program.flags & ParameterInfo::kIsProgramChange);
+    EXPECT_TRUE(program.flags & ParameterInfo::kIsList);
+    EXPECT_EQ(program.stepCount, programs - 1);
+    EXPECT_EQ(program.unitId, kRootUnitId);
+    for (int32_t i = 0; i < count - 1; ++i) {
+        ParameterInfo other{};
+        ASSERT_EQ(controller->getParameterInfo(i, other), kResultOk);
+        EXPECT_FALSE(other.flags & ParameterInfo::kIsProgramChange);
+        EXPECT_EQ(other.id == 30u, (other.flags & ParameterInfo::kIsBypass) != 0) << "30 is the bypass";
+    }
+
+    auto expectTable = [&](int32_t k) {
+        SCOPED_TRACE(kFactoryPresets[k].name);
+        for (int i = 0; i < kParameterTableSize; ++i) {
+            const ParameterRow& row = kParameterTable[i];
+            EXPECT_NEAR(controller->getParamNormalized(static_cast<ParamID>(i)),
+                        (kFactoryPresets[k].values[i] - row.minimum) / (row.maximum - row.minimum), 1e-6)
+                << row.name;
+        }
+        const std::vector<unsigned char> state = effect->State();
+        ASSERT_EQ(state.size(), 264u) << "the chunk and the bypass";
+        std::vector<float> floats(65);
+        std::memcpy(floats.data(), state.data(), 260);
+        for (int i = 0; i < kParameterTableSize; ++i)
+            EXPECT_FLOAT_EQ(floats[static_cast<size_t>(kParameterTable[i].slider)],
+                            static_cast<float>(kFactoryPresets[k].values[i]))
+                << kParameterTable[i].name;
+    };
+    for (int32_t k = 0; k < programs; ++k) {
+        const double normalized = static_cast<double>(k) / (programs - 1);
+        const size_t restarts = effect->handler.Restarts().size();
+        ASSERT_EQ(controller->setParamNormalized(31, normalized), kResultOk);
+        expectTable(k);
+        EXPECT_EQ(controller->getParamNormalized(31), normalized);
+        EXPECT_EQ(effect->Display(31, normalized), kFactoryPresets[k].name);
+        std::u16string typed = ToUtf16(kFactoryPresets[k].name);
+        ParamValue parsed = -1.0;
+        ASSERT_EQ(controller->getParamValueByString(31, typed.data(), parsed), kResultOk);
+        EXPECT_EQ(parsed, normalized);
+        ASSERT_EQ(effect->handler.Restarts().size(), restarts + 1);
+        EXPECT_EQ(effect->handler.Restarts().back(), kParamValuesChanged);
+    }
+    EXPECT_TRUE(effect->handler.Edits().empty()) << "the host chose: no edits are sent back";
+
+    // In a block's parameter queue: the values are set, and the host is told afterwards from
+    // a thread that may tell it (here, switching off).
+    const int32_t chosen = 4;
+    ParameterChanges changes;
+    changes.Add(31, 8, static_cast<double>(chosen) / (programs - 1));
+    float silence[2][16] = {};
+    float* io[2] = {silence[0], silence[1]};
+    const size_t restarts = effect->handler.Restarts().size();
+    ASSERT_EQ(effect->Process<float>(io, io, 16, &changes), kResultOk);
+    expectTable(chosen);
+    EXPECT_EQ(effect->handler.Restarts().size(), restarts) << "nothing from the audio thread";
+    effect->component->setActive(false);
+    ASSERT_EQ(effect->handler.Restarts().size(), restarts + 1);
+    EXPECT_EQ(effect->handler.Restarts().back(), kParamValuesChanged);
 }
 
 } // namespace

@@ -6,7 +6,7 @@ endif()
 
 file(GLOB RENDER_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/render/*.cpp)
 add_executable(tolvanger-render ${RENDER_SOURCES} ${CMAKE_SOURCE_DIR}/gui/x11/open_display.cpp)
-target_link_libraries(tolvanger-render PRIVATE hostkit PkgConfig::SNDFILE PkgConfig::EBUR128
+target_link_libraries(tolvanger-render PRIVATE hostkit tolvanger_presets PkgConfig::SNDFILE PkgConfig::EBUR128
   PkgConfig::X11 PkgConfig::CAIRO)
 target_compile_definitions(tolvanger-render PRIVATE TOLVANGER_VERSION="${PROJECT_VERSION}")
 set_target_properties(tolvanger-render PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
@@ -19,6 +19,4 @@ target_link_libraries(tolvanger-demo PRIVATE PkgConfig::SNDFILE)
 set_target_properties(tolvanger-demo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 install(TARGETS tolvanger-render RUNTIME DESTINATION bin COMPONENT render)
-install(DIRECTORY ${CMAKE_SOURCE_DIR}/presets/ DESTINATION share/tolvanger/presets COMPONENT render
-  FILES_MATCHING PATTERN "*.fx[pb]")
 install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION share/doc/tolvanger COMPONENT render)

@@ -63,6 +63,8 @@ tresult EffectObject::queryInterface(const char* iid, void** object)
         *object = static_cast<IProcessContextRequirements*>(this);
     else if (IEditController::iid == iid)
         *object = static_cast<IEditController*>(this);
+    else if (IUnitInfo::iid == iid)
+        *object = static_cast<IUnitInfo*>(this);
     else
         return kNoInterface;
     addRef();
@@ -223,7 +225,7 @@ void EffectObject::ProcessWithChanges(IParameterChanges* changes, Sample** input
     const int32_t count = changes ? changes->getParameterCount() : 0;
     for (int32_t i = 0; i < count && queues < kMostQueues; ++i) {
         IParamValueQueue* queue = changes->getParameterData(i);
-        if (!queue || !IsParameter(queue->getParameterId())) continue;
+        if (!queue || !(IsParameter(queue->getParameterId()) || queue->getParameterId() == kProgramChangeId)) continue;
         const int32_t points = queue->getPointCount();
         if (points > 0) cursors[queues++] = {queue, static_cast<int32_t>(queue->getParameterId()), points, 0};
     }
@@ -259,7 +261,10 @@ void EffectObject::ProcessWithChanges(IParameterChanges* changes, Sample** input
         for (int32_t q = 0; q < queues; ++q) {
             Cursor& c = cursors[q];
             while (c.next < c.points && frameOf(c, done, value) <= at) {
-                if (std::isfinite(value)) plugin_->SetNormalized(c.index, std::clamp(value, 0.0, 1.0));
+                if (c.index == static_cast<int32_t>(kProgramChangeId))
+                    ChooseProgramInBlock(value);
+                else if (std::isfinite(value))
+                    plugin_->SetNormalized(c.index, std::clamp(value, 0.0, 1.0));
                 ++c.next;
             }
         }
@@ -320,10 +325,11 @@ tresult EffectObject::setComponentState(IBStream* stream) { return stream ? kRes
 tresult EffectObject::GetControllerState(IBStream* stream) { return stream ? kResultOk : kInvalidArgument; }
 tresult EffectObject::SetControllerState(IBStream* stream) { return stream ? kResultOk : kInvalidArgument; }
 
-int32_t EffectObject::getParameterCount() { return parameterCount_; }
+int32_t EffectObject::getParameterCount() { return parameterCount_ + 1; }
 
 tresult EffectObject::getParameterInfo(int32_t index, vst3::ParameterInfo& info)
 {
+    if (index == ProgramParameterIndex()) return ProgramParameterInfo(info);
     const ::ParameterInfo* parameter = plugin_->Parameter(index);
     if (!parameter) return kInvalidArgument;
     std::memset(&info, 0, sizeof info);
@@ -345,6 +351,10 @@ tresult EffectObject::getParameterInfo(int32_t index, vst3::ParameterInfo& info)
 
 tresult EffectObject::getParamStringByValue(ParamID id, ParamValue normalized, String128 text)
 {
+    if (id == kProgramChangeId && text) {
+        CopyText16(text, 128, presets::Factory(ProgramOf(normalized))->name);
+        return kResultOk;
+    }
     if (!IsParameter(id) || !text) return kInvalidArgument;
     try {
         // The text the parameter would show once set to `normalized`, quantised as a set is;
@@ -361,6 +371,16 @@ tresult EffectObject::getParamStringByValue(ParamID id, ParamValue normalized, S
 
 tresult EffectObject::getParamValueByString(ParamID id, char16_t* text, ParamValue& normalized)
 {
+    if (id == kProgramChangeId && text) {
+        try {
+            const int32_t program = presets::FindFactory(FromText16(text, 128));
+            if (program < 0) return kResultFalse;
+            normalized = NormalizedProgram(program);
+            return kResultOk;
+        } catch (...) {
+            return kOutOfMemory;
+        }
+    }
     if (!IsParameter(id) || !text) return kInvalidArgument;
     try {
         double value = 0.0;
@@ -374,22 +394,30 @@ tresult EffectObject::getParamValueByString(ParamID id, char16_t* text, ParamVal
 
 ParamValue EffectObject::normalizedParamToPlain(ParamID id, ParamValue normalized)
 {
+    if (id == kProgramChangeId) return ProgramOf(normalized);
     return IsParameter(id) ? plugin_->Denormalize(static_cast<int32_t>(id), normalized) : 0.0;
 }
 
 ParamValue EffectObject::plainParamToNormalized(ParamID id, ParamValue plain)
 {
+    if (id == kProgramChangeId && std::isfinite(plain))
+        return NormalizedProgram(static_cast<int32_t>(std::lround(std::clamp(plain, 0.0, 1e6))));
     if (!IsParameter(id) || !std::isfinite(plain)) return 0.0;
     return std::clamp(plugin_->Normalize(static_cast<int32_t>(id), plain), 0.0, 1.0);
 }
 
 ParamValue EffectObject::getParamNormalized(ParamID id)
 {
+    if (id == kProgramChangeId) return NormalizedProgram(std::max(0, program_.load(std::memory_order_relaxed)));
     return IsParameter(id) ? plugin_->GetNormalized(static_cast<int32_t>(id)) : 0.0;
 }
 
 tresult EffectObject::setParamNormalized(ParamID id, ParamValue normalized)
 {
+    if (id == kProgramChangeId && std::isfinite(normalized)) {
+        ChooseProgram(ProgramOf(normalized));
+        return kResultOk;
+    }
     if (!IsParameter(id) || !std::isfinite(normalized)) return kInvalidArgument;
     plugin_->SetNormalized(static_cast<int32_t>(id), std::clamp(normalized, 0.0, 1.0));
     return kResultOk;
@@ -442,8 +470,11 @@ void EffectObject::StoreLatency(int32_t samples) { AnnounceLatency(samples); }
 
 // The host learns of a change through restartComponent, from a thread that may call it
 // (switching on, a state load, the editor's timer), once it could have read the old value.
+// A program the audio thread chose from the parameter queues is told the same way.
 void EffectObject::TellPendingLatency()
 {
+    if (programValuesChanged_.exchange(false, std::memory_order_relaxed) && handler_)
+        handler_->restartComponent(kParamValuesChanged);
     if (!latencyChanged_.load(std::memory_order_relaxed) || !latencyAsked_.load(std::memory_order_relaxed)) return;
     latencyChanged_.store(false, std::memory_order_relaxed);
     if (handler_) handler_->restartComponent(kLatencyChanged);

@@ -46,6 +46,7 @@ class EffectObject final : public ComponentPart,
                            public vst3::IAudioProcessor,
                            public vst3::IProcessContextRequirements,
                            public ControllerPart,
+                           public vst3::IUnitInfo,
                            public HostInterface {
 public:
     EffectObject();
@@ -100,6 +101,23 @@ public:
     vst3::tresult setComponentHandler(vst3::IComponentHandler* handler) override;
     vst3::IPlugView* createView(vst3::FIDString name) override;
 
+    // IUnitInfo: the root unit and its program list, the factory bank (program_list.cpp).
+    int32_t getUnitCount() override;
+    vst3::tresult getUnitInfo(int32_t unitIndex, vst3::UnitInfo& info) override;
+    int32_t getProgramListCount() override;
+    vst3::tresult getProgramListInfo(int32_t listIndex, vst3::ProgramListInfo& info) override;
+    vst3::tresult getProgramName(vst3::ProgramListID listId, int32_t programIndex, vst3::String128 name) override;
+    vst3::tresult getProgramInfo(vst3::ProgramListID listId, int32_t programIndex, const char* attributeId,
+                                 vst3::String128 attributeValue) override;
+    vst3::tresult hasProgramPitchNames(vst3::ProgramListID listId, int32_t programIndex) override;
+    vst3::tresult getProgramPitchName(vst3::ProgramListID listId, int32_t programIndex, int16_t midiPitch,
+                                      vst3::String128 name) override;
+    vst3::UnitID getSelectedUnit() override;
+    vst3::tresult selectUnit(vst3::UnitID unitId) override;
+    vst3::tresult getUnitByBus(int32_t type, int32_t direction, int32_t busIndex, int32_t channel,
+                               vst3::UnitID& unitId) override;
+    vst3::tresult setUnitProgramData(int32_t listOrUnitId, int32_t programIndex, vst3::IBStream* data) override;
+
     // HostInterface
     double SampleRate() override { return sampleRate_.load(std::memory_order_relaxed); }
     double BlockSize() override { return static_cast<double>(maxBlock_.load(std::memory_order_relaxed)); }
@@ -124,8 +142,24 @@ public:
     }
     void TellPendingLatency();
 
+    // The program-change parameter: ID 31, the last in the list (ID 30 is kept free for a
+    // bypass parameter, which will take its place before it).
+    static constexpr vst3::ParamID kProgramChangeId = 31;
+    static constexpr vst3::ProgramListID kProgramListId = 1;
+
 private:
     bool IsParameter(vst3::ParamID id) const { return id < static_cast<vst3::ParamID>(parameterCount_); }
+    // The program-change parameter (program_list.cpp): its description, the program a
+    // normalised value chooses and back, and choosing one. ChooseProgram is the controller's
+    // (the host's GUI thread): the values as one change, the host told to read them again.
+    // ChooseProgramInBlock is the audio thread's, for a change in the parameter queues: the
+    // values stored without waiting, heard from the next piece of the block, the host told later.
+    int32_t ProgramParameterIndex() const { return parameterCount_; }
+    vst3::tresult ProgramParameterInfo(vst3::ParameterInfo& info);
+    int32_t ProgramOf(vst3::ParamValue normalized) const;
+    vst3::ParamValue NormalizedProgram(int32_t program) const;
+    void ChooseProgram(int32_t program);
+    void ChooseProgramInBlock(vst3::ParamValue normalized) noexcept;
     // The block in pieces between the points of the host's parameter queues, each point
     // applied at its frame.
     template <typename Sample>
@@ -150,6 +184,11 @@ private:
     std::atomic<int32_t> latency_{0};
     std::atomic<bool> latencyAsked_{false};
     std::atomic<bool> latencyChanged_{false};
+
+    // The program last chosen (-1: none yet), and whether the audio thread changed the values
+    // through it since the host was last told.
+    std::atomic<int32_t> program_{-1};
+    std::atomic<bool> programValuesChanged_{false};
 };
 
 } // namespace vst3_plugin

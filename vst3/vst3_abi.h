@@ -455,6 +455,57 @@ protected:
     ~IEditController() = default;
 };
 
+// ---- Units and program lists ----
+
+using UnitID = int32_t;
+using ProgramListID = int32_t;
+constexpr UnitID kRootUnitId = 0;
+constexpr UnitID kNoParentUnitId = -1;
+constexpr ProgramListID kNoProgramListId = -1;
+
+struct UnitInfo {
+    UnitID id;
+    UnitID parentUnitId;
+    String128 name;
+    ProgramListID programListId;
+};
+
+struct ProgramListInfo {
+    ProgramListID id;
+    String128 name;
+    int32_t programCount;
+};
+
+static_assert(sizeof(UnitInfo) == 268 && offsetof(UnitInfo, programListId) == 264, "UnitInfo layout");
+static_assert(sizeof(ProgramListInfo) == 264 && offsetof(ProgramListInfo, programCount) == 260,
+              "ProgramListInfo layout");
+
+// The controller's units: here one root unit, which holds the program list of the factory
+// presets. Hosts list the programs in their preset menus and choose one through the
+// parameter flagged kIsProgramChange.
+class IUnitInfo : public FUnknown {
+public:
+    static constexpr Uid iid = MakeUid(0x3D4BD6B5, 0x913A4FD2, 0xA886E768, 0xA5EB92C1);
+    virtual int32_t getUnitCount() = 0;
+    virtual tresult getUnitInfo(int32_t unitIndex, UnitInfo& info) = 0;
+    virtual int32_t getProgramListCount() = 0;
+    virtual tresult getProgramListInfo(int32_t listIndex, ProgramListInfo& info) = 0;
+    virtual tresult getProgramName(ProgramListID listId, int32_t programIndex, String128 name) = 0;
+    virtual tresult getProgramInfo(ProgramListID listId, int32_t programIndex, const char* attributeId,
+                                   String128 attributeValue) = 0;
+    virtual tresult hasProgramPitchNames(ProgramListID listId, int32_t programIndex) = 0;
+    virtual tresult getProgramPitchName(ProgramListID listId, int32_t programIndex, int16_t midiPitch,
+                                        String128 name) = 0;
+    virtual UnitID getSelectedUnit() = 0;
+    virtual tresult selectUnit(UnitID unitId) = 0;
+    virtual tresult getUnitByBus(int32_t type, int32_t direction, int32_t busIndex, int32_t channel,
+                                 UnitID& unitId) = 0;
+    virtual tresult setUnitProgramData(int32_t listOrUnitId, int32_t programIndex, IBStream* data) = 0;
+
+protected:
+    ~IUnitInfo() = default;
+};
+
 // ---- The editor view ----
 
 constexpr const char* kPlatformTypeHWND = "HWND";

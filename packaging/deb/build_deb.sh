@@ -21,6 +21,10 @@ cmake --install "$build" --component lv2 --prefix "$root/usr/lib/lv2" >/dev/null
 cmake --install "$build" --component vst3 --prefix "$root/usr/lib/vst3" >/dev/null
 cmake --install "$build" --component clap --prefix "$root/usr/lib/clap" >/dev/null
 cmake --install "$build" --component render --prefix "$root/usr" >/dev/null
+# The factory presets are kept once, in /usr/share/tolvanger/presets; the folder beside the
+# VST 2.4 plug-in, where hosts' file dialogs start, links to it.
+rm -r "$root/usr/lib/vst/tolvanger_presets"
+ln -s ../../share/tolvanger/presets "$root/usr/lib/vst/tolvanger_presets"
 find "$root/usr" -type d -empty -delete
 
 binaries=$(find "$root/usr" -type f \( -name '*.so' -o -name '*.clap' -o -path '*/bin/*' \))

@@ -1,6 +1,7 @@
-// tolvanger-lv2-turtle: writes the LV2 bundle's Turtle files from the templates in lv2/
-// and the parameter table, so that the names, symbols, ranges, defaults, units and option
-// texts a host reads are those the VST build uses.
+// tolvanger-lv2-turtle: writes the LV2 bundle's Turtle files from the templates in lv2/,
+// the parameter table and the factory bank, so that the names, symbols, ranges, defaults,
+// units and option texts a host reads are those the VST build uses, and its presets are the
+// factory bank (presets.ttl, listed in the manifest).
 //
 //   tolvanger-lv2-turtle MANIFEST_TEMPLATE PLUGIN_TEMPLATE OUTPUT_FOLDER DSP_BINARY UI_BINARY
 
@@ -17,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "core/presets.h"
 #include "effect/effect.h"
 #include "effect/parameter_table.h"
 #include "lv2/port_layout.h"
@@ -180,6 +182,39 @@ std::string Ports(TVexlEffect& effect)
     return text;
 }
 
+std::string PresetUri(int index) { return std::string(lv2_uris::kPresetPrefix) + presets::FactoryKey(index); }
+
+// The manifest's entry of each preset: enough for a host to list it without reading more.
+std::string PresetEntries()
+{
+    std::ostringstream text;
+    for (int i = 0; i < presets::FactoryCount(); ++i)
+        text << "\n<" << PresetUri(i) << ">\n\ta pset:Preset ;\n\tlv2:appliesTo <" << lv2_uris::kPlugin
+             << "> ;\n\trdfs:label " << Quoted(presets::Factory(i)->name) << " ;\n\trdfs:seeAlso <presets.ttl> .\n";
+    return text.str();
+}
+
+// Every preset with every control port's value, in the ports' own units.
+std::string PresetsFile()
+{
+    std::ostringstream text;
+    text << "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
+         << "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
+         << "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n\n"
+         << "# Generated at build time from the factory bank (core/factory_presets.h); edit the bank, not this file.\n";
+    for (int i = 0; i < presets::FactoryCount(); ++i) {
+        const FactoryPreset& preset = *presets::Factory(i);
+        text << "\n<" << PresetUri(i) << ">\n\ta pset:Preset ;\n\tlv2:appliesTo <" << lv2_uris::kPlugin
+             << "> ;\n\trdfs:label " << Quoted(preset.name) << " ;\n\trdfs:comment " << Quoted(preset.line)
+             << " ;\n\tlv2:port ";
+        for (uint32_t p = 0; p < lv2_ports::kParameterCount; ++p)
+            text << (p ? " , " : "") << "[\n\t\tlv2:symbol " << Quoted(kParameterTable[p].symbol)
+                 << " ;\n\t\tpset:value " << Decimal(preset.values[p]) << "\n\t]";
+        text << " .\n";
+    }
+    return text.str();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -202,10 +237,12 @@ int main(int argc, char** argv)
             {"MINOR_VERSION", "0"},
             {"MICRO_VERSION", std::to_string(effect.vendorVersion)},
             {"PORTS", Ports(effect)},
+            {"PRESETS", PresetEntries()},
         };
         const std::string folder = std::string(argv[3]) + "/";
         WriteFile(folder + "manifest.ttl", Fill(ReadFile(argv[1]), values));
         WriteFile(folder + "tolvanger.ttl", Fill(ReadFile(argv[2]), values));
+        WriteFile(folder + "presets.ttl", PresetsFile());
         return 0;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "%s: %s\n", argv[0], error.what());

@@ -1,7 +1,5 @@
 #include "tools/render/loaded_plugin.h"
 
-#include <cstdio>
-
 #include "tools/render/render_error.h"
 
 namespace render {
@@ -31,22 +29,6 @@ std::unique_ptr<hostkit::PluginInstance> LoadedPlugin::NewInstance() const
     if (!effect->processReplacing || !(effect->flags & effFlagsCanReplacing))
         throw RenderError("the plug-in does not offer processReplacing");
     return instance;
-}
-
-std::string FourCharacters(int32_t code)
-{
-    const auto bits = static_cast<uint32_t>(code);
-    std::string text;
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        const char c = static_cast<char>((bits >> shift) & 0xFF);
-        if (c < 0x20 || c > 0x7E) {
-            char hex[16];
-            std::snprintf(hex, sizeof hex, "0x%08X", bits);
-            return hex;
-        }
-        text += c;
-    }
-    return "'" + text + "'";
 }
 
 } // namespace render

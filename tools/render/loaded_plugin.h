@@ -24,7 +24,4 @@ private:
     hostkit::EntryProc entry_ = nullptr;
 };
 
-// A four-character code as text ('TLVG'), or in hexadecimal when not printable.
-std::string FourCharacters(int32_t code);
-
 } // namespace render

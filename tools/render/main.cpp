@@ -72,6 +72,13 @@ int Run(int argc, const char* const* argv)
         std::fputs(VersionText().c_str(), stdout);
         return 0;
     }
+    if (options.listPresets) {
+        std::fputs(PresetListing().c_str(), stdout);
+        // Listing the presets alone needs no plug-in.
+        if (!options.rendersAudio() && !options.listParams && options.savePreset.empty() && options.snapshot.empty() &&
+            options.preset.empty())
+            return 0;
+    }
 
     // Nothing is written where it would replace an input, and a single file is checked before
     // the plug-in loads.

@@ -63,7 +63,10 @@ Mastering::Mastering(const RenderOptions& options, const LoadedPlugin& plugin, s
         throw RenderError("the plug-in cannot process 64-bit samples; leave out --double");
     jobs_ = options.jobs ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
     settings_->Start(44100.0f, options.block);
-    if (!options.preset.empty()) LoadPreset(*settings_, options.preset);
+    if (!options.preset.empty()) {
+        preset_ = ResolvePreset(options.preset);
+        LoadPreset(*settings_, *preset_);
+    }
     for (const std::string& setting : options.settings)
         if (std::string note = ApplySetting(*settings_, setting); !note.empty() && notes) notes->push_back(note);
 
@@ -88,7 +91,7 @@ std::unique_ptr<hostkit::PluginInstance> Mastering::Configured(int sampleRate) c
     auto instance = plugin_.NewInstance();
     instance->Start(static_cast<float>(sampleRate), options_.block);
     // The same steps as on the checked instance, so that every job's instance is set alike.
-    if (!options_.preset.empty()) LoadPreset(*instance, options_.preset);
+    if (preset_) LoadPreset(*instance, *preset_);
     for (const std::string& setting : options_.settings)
         ApplySetting(*instance, setting);
     return instance;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "tools/render/loudness.h"
 #include "tools/render/options.h"
 #include "tools/render/output_plan.h"
+#include "tools/render/preset_file.h"
 #include "tools/render/progress_bar.h"
 
 namespace render {
@@ -80,6 +82,8 @@ private:
 
     const RenderOptions& options_;
     const LoadedPlugin& plugin_;
+    // The preset the settings start from, read once (options.preset), when there is one.
+    std::optional<PresetSource> preset_;
     std::unique_ptr<hostkit::PluginInstance> settings_;
     std::unique_ptr<hostkit::PluginInstance> rendered_;
     // The Output parameter: its index, range and value as set (in dB), when the plug-in has one.

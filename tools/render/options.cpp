@@ -133,6 +133,8 @@ RenderOptions ParseOptions(int argc, const char* const* argv)
             options.savePreset = value();
         else if (name == "--list-params")
             flag(options.listParams);
+        else if (name == "--list-presets")
+            flag(options.listPresets);
         else if (name == "--format")
             options.format = ParseFormat(value());
         else if (name == "--output-dir")
@@ -178,7 +180,7 @@ RenderOptions ParseOptions(int argc, const char* const* argv)
         throw UsageError("give both an input and an output file, or --output-dir (see --help)");
     } else if (files.size() > 2) {
         throw UsageError("too many files: '" + files[2] + "' (one input and one output, or --output-dir DIR)");
-    } else if (!options.listParams && options.savePreset.empty() && options.snapshot.empty()) {
+    } else if (!options.listParams && !options.listPresets && options.savePreset.empty() && options.snapshot.empty()) {
         throw UsageError("nothing to do: give an input and an output file (see --help)");
     }
     if (options.album && !options.targetLufs) throw UsageError("--album needs --target-lufs");
@@ -196,6 +198,7 @@ std::string HelpText()
     return "Usage: tolvanger-render [options] INPUT OUTPUT\n"
            "   or: tolvanger-render [options] --output-dir DIR INPUT...\n"
            "   or: tolvanger-render [options] --list-params | --save-preset FILE | --snapshot FILE\n"
+           "   or: tolvanger-render --list-presets\n"
            "\n"
            "Renders audio files through a VST 2.4 plug-in, by default the Tolvanger library\n"
            "installed with this program, and reports the loudness before and after. It can\n"
@@ -263,7 +266,10 @@ std::string HelpText()
            "                        the input\n"
            "\n"
            "Settings, applied in this order:\n"
-           "  --preset FILE         load a .fxp (program) or .fxb (bank) file of this plug-in\n"
+           "  --preset FILE|NAME    load a .fxp (program) or .fxb (bank) file of this plug-in,\n"
+           "                        or a Tolvanger preset by its name in any case: a factory\n"
+           "                        preset or one of your own (see --list-presets); a file of\n"
+           "                        that name comes first\n"
            "  --set NAME=VALUE      set a parameter by the name --list-params shows, to a value\n"
            "                        as the plug-in displays it: a number in its units\n"
            "                        (\"LO Compress=20\", \"Output=-1.5\") or an option text\n"
@@ -277,6 +283,10 @@ std::string HelpText()
            "                        by 600 pixels; for several inputs a pattern with {stem}\n"
            "  --list-params         print every parameter: index, name, display text and\n"
            "                        normalised value\n"
+           "  --list-presets        print the factory presets, each with the line that says\n"
+           "                        what it is for, and your own presets (kept as .fxp files\n"
+           "                        in $XDG_CONFIG_HOME/tolvanger/presets, else\n"
+           "                        ~/.config/tolvanger/presets), with any that cannot be read\n"
            "  --save-preset FILE    save the settings as a .fxp or .fxb file; its program name\n"
            "                        is the file name without the extension; with a target, the\n"
            "                        Output parameter as the (first) file was rendered with\n"

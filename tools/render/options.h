@@ -28,6 +28,7 @@ struct RenderOptions {
     std::string preset;
     std::string savePreset;
     bool listParams = false;
+    bool listPresets = false;
     std::optional<SampleFormat> format;
     std::optional<DitherKind> dither; // default: TPDF for 16- and 24-bit output
     uint64_t seed = 1;
