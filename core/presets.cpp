@@ -13,7 +13,7 @@
 #include <system_error>
 
 #include "core/preset_file.h"
-#include "core/user_folder.h"
+#include "gui/settings_folder.h"
 #include "effect/identity.h"
 #include "effect/parameter_table.h"
 #include "runtime/vexl.h"
@@ -343,8 +343,8 @@ FileReading ReadProgramFile(const unsigned char* data, std::size_t size)
 std::string UserFolder()
 {
     try {
-        const std::string folder = UserSettingsFolder();
-        return folder.empty() ? folder : folder + UserSettingsSeparator() + "presets";
+        const std::string folder = gui::UserSettingsFolder();
+        return folder.empty() ? folder : folder + gui::UserSettingsSeparator() + "presets";
     } catch (...) {
         return {};
     }

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <system_error>
 
-#include "core/user_folder.h"
+#include "gui/settings_folder.h"
 
 namespace gui {
 
@@ -21,8 +21,8 @@ double ChooseScale(double user, double host, double desktop)
 
 std::string UserScaleFile()
 {
-    const std::string folder = UserSettingsFolder();
-    return folder.empty() ? "" : folder + UserSettingsSeparator() + "scale";
+    const std::string folder = gui::UserSettingsFolder();
+    return folder.empty() ? "" : folder + gui::UserSettingsSeparator() + "scale";
 }
 
 double StoredUserScale()
