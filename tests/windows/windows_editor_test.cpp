@@ -138,7 +138,7 @@ TEST_F(WindowsEditor, PictureShowsTheSkinAndTheSwitchesInTheirColours)
     // The skin where the drawing section draws nothing over it: the title band and the left edge.
     const Picture skin = Skin();
     ASSERT_EQ(skin.Width(), kWidth);
-    EXPECT_EQ(picture.DifferingPixels(skin, 0, 0, kWidth, 56), 0);
+    EXPECT_EQ(windows_host::TitleBandDifference(picture, skin), 0);
     EXPECT_EQ(picture.DifferingPixels(skin, 0, 0, 46, 520), 0);
 
     // The three section switches are on by default: 6 by 6 squares two pixels into their boxes.
@@ -251,7 +251,7 @@ TEST_F(WindowsEditor, ClosesAndOpensAgain)
     IdleFor(300);
     ASSERT_NE(Editor(), nullptr);
     const Picture picture = Picture::OfWindow(Editor());
-    EXPECT_EQ(picture.DifferingPixels(Skin(), 0, 0, kWidth, 56), 0);
+    EXPECT_EQ(windows_host::TitleBandDifference(picture, Skin()), 0);
     EXPECT_EQ(PixelsOfColour(picture, 51, 61, 6, 6, kSwitchColour), 36);
 }
 

@@ -60,6 +60,14 @@ private:
     std::vector<std::uint32_t> pixels_;
 };
 
+// The pixels of the title band (the top 56 rows) where two pictures differ, leaving out the
+// preset strip the editor draws in it (x 290 to 736, rows 5 to 25, with a pixel to spare).
+inline int TitleBandDifference(const Picture& a, const Picture& b)
+{
+    return a.DifferingPixels(b, 0, 0, 289, 56) + a.DifferingPixels(b, 737, 0, 890 - 737, 56) +
+           a.DifferingPixels(b, 289, 26, 737 - 289, 30) + a.DifferingPixels(b, 289, 0, 737 - 289, 4);
+}
+
 // The names a loaded module exports, in the order of its name table.
 std::vector<std::string> ExportNames(HMODULE module);
 // The libraries a loaded module imports from, as named in its import table.

@@ -97,7 +97,7 @@ TEST(WindowsLog, TheSkinFilesBesideTheLibraryStandInForTheResources)
     EXPECT_EQ(LogText(), before);
     EXPECT_TRUE(g_beeps.empty());
     const windows_host::Picture background = windows_host::Picture::FromFile(skin + "bg.png");
-    EXPECT_EQ(library.Picture().DifferingPixels(background, 0, 0, 890, 56), 0);
+    EXPECT_EQ(windows_host::TitleBandDifference(library.Picture(), background), 0);
 }
 
 } // namespace
