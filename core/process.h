@@ -35,21 +35,30 @@ void ProcessFrames(TVexl& effect, int channelCount, In inputs, Out outputs, int3
         // overwrites: the frames go in runs, their inputs kept aside first.
         constexpr int32_t kRun = 256;
         Sample dryLeft[kRun], dryRight[kRun];
+        auto processRun = [&](const Sample* const* in, Sample* const* out, int32_t n) {
+            if (effect.DoStereoFrames(in, out, n)) return;
+            for (int32_t j = 0; j < n; ++j) {
+                values[0] = static_cast<double>(in[0][j]);
+                values[1] = static_cast<double>(in[1][j]);
+                effect.DoSample();
+                out[0][j] = static_cast<Sample>(values[0]);
+                out[1][j] = static_cast<Sample>(values[1]);
+            }
+        };
         for (int32_t start = 0; start < frames; start += kRun) {
             const int32_t n = std::min(kRun, frames - start);
+            Sample* const out[2] = {out0 + start, out1 + start};
+            if (bypass.Resting()) {
+                // The common case: the input into the bypass's line, then processed as it is.
+                bypass.Feed(in0 + start, in1 + start, n);
+                const Sample* const in[2] = {in0 + start, in1 + start};
+                processRun(in, out, n);
+                continue;
+            }
             std::copy_n(in0 + start, n, dryLeft);
             std::copy_n(in1 + start, n, dryRight);
-            const Sample* const in[2] = {in0 + start, in1 + start};
-            Sample* const out[2] = {out0 + start, out1 + start};
-            if (!effect.DoStereoFrames(in, out, n)) {
-                for (int32_t j = 0; j < n; ++j) {
-                    values[0] = static_cast<double>(dryLeft[j]);
-                    values[1] = static_cast<double>(dryRight[j]);
-                    effect.DoSample();
-                    out[0][j] = static_cast<Sample>(values[0]);
-                    out[1][j] = static_cast<Sample>(values[1]);
-                }
-            }
+            const Sample* const dry[2] = {dryLeft, dryRight};
+            processRun(dry, out, n);
             for (int32_t j = 0; j < n; ++j)
                 bypass.Frame(dryLeft[j], dryRight[j], static_cast<double>(out[0][j]), static_cast<double>(out[1][j]),
                              out[0][j], out[1][j]);

@@ -42,6 +42,10 @@ public:
     void BeginBlock(int32_t delay, bool doubles) noexcept;
     // What the block took: true while bypassed or fading into it.
     bool Bypassing() const noexcept { return target_; }
+    // Neither bypassed nor fading: the output is the processed frame as it is, and the
+    // frames' input only goes into the line (Feed, before the processing may overwrite it).
+    bool Resting() const noexcept { return !target_ && position_ == 0; }
+    template <typename Sample> void Feed(const Sample* left, const Sample* right, int32_t frames) noexcept;
 
     // The audio thread, once per frame in order: the frame's input as the host gave it and the
     // processed frame in, the frame's output out.
@@ -121,5 +125,17 @@ inline void SoftBypass::Frame(Sample inLeft, Sample inRight, double wetLeft, dou
         const double g = DryGain();
         outLeft = static_cast<Sample>(wetLeft + g * (static_cast<double>(dryLeft) - wetLeft));
         outRight = static_cast<Sample>(wetRight + g * (static_cast<double>(dryRight) - wetRight));
+    }
+}
+
+template <typename Sample>
+inline void SoftBypass::Feed(const Sample* left, const Sample* right, int32_t frames) noexcept
+{
+    if (length_ <= 0) return;
+    for (int32_t j = 0; j < frames; ++j) {
+        uint64_t* cell = cells_ + 2 * next_;
+        cell[0] = Cell(left[j]);
+        cell[1] = Cell(right[j]);
+        if (++next_ == length_) next_ = 0;
     }
 }
