@@ -7,13 +7,16 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 #include "tools/render/audio_file.h"
 #include "tools/render/dither.h"
 #include "tools/render/interrupt.h"
 #include "tools/render/job_pool.h"
+#include "tools/render/loudness_plot.h"
 #include "tools/render/parameter_setting.h"
 #include "tools/render/pending_output.h"
 #include "tools/render/preset_file.h"
@@ -183,10 +186,32 @@ void Mastering::RenderFile(std::size_t index, FileReport& report, double gainDb,
         report.parameters = ParameterTexts(*instance);
         report.inputTrace = inputMeter.trace();
         report.outputTrace = outputMeter->trace();
+        if (!report.plan.plot.empty()) WritePlot(report);
         // Only the first file's job writes this, and the main thread reads it after the jobs.
         if (index == 0) rendered_ = std::move(instance);
     }
     if (keptMeter) *keptMeter = std::move(outputMeter);
+}
+
+// Drawn by the job that rendered the file, so that a batch's pictures are drawn side by side
+// rather than one after another at the end. Its folder is made as --output-dir is; a picture
+// that cannot be written is noted on the file and does not fail the master.
+void Mastering::WritePlot(FileReport& report) const
+{
+    report.plotWritten = false;
+    report.plotError.clear();
+    try {
+        const std::filesystem::path folder = std::filesystem::path(report.plan.plot).parent_path();
+        std::error_code error;
+        if (!folder.empty()) std::filesystem::create_directories(folder, error);
+        if (error) throw RenderError("cannot make the folder " + folder.string() + ": " + error.message());
+        PendingOutput plot(report.plan.plot);
+        DrawLoudnessPlot(report, options_.targetLufs, options_.truePeakMax, plot.temporaryPath());
+        plot.Commit();
+        report.plotWritten = true;
+    } catch (const RenderError& error) {
+        report.plotError = error.what();
+    }
 }
 
 void Mastering::RunPass(std::vector<FileReport>& reports, const std::vector<double>& gains, bool write,

@@ -32,6 +32,9 @@ struct GainApplied {
 struct FileReport {
     FilePlan plan;
     std::string error; // why the file failed; empty when it was rendered
+    // Why its --plot picture was not written; the master is written all the same.
+    std::string plotError;
+    bool plotWritten = false;
     bool overCeiling = false;
     bool written = false;
     int sampleRate = 0;
@@ -75,6 +78,7 @@ private:
     GainApplied ApplyGain(hostkit::PluginInstance& instance, double db) const;
     void RenderFile(std::size_t index, FileReport& report, double gainDb, bool write,
                     std::unique_ptr<LoudnessMeter>* keptMeter, ProgressBar& progress);
+    void WritePlot(FileReport& report) const;
     void RunPass(std::vector<FileReport>& reports, const std::vector<double>& gains, bool write,
                  std::vector<std::unique_ptr<LoudnessMeter>>* meters, ProgressBar& progress);
 
