@@ -27,7 +27,8 @@ std::vector<std::string> ReadmeCommand()
     std::ifstream readme(std::string(TOLVANGER_SOURCE_DIR) + "/README.md");
     std::string line, command;
     while (std::getline(readme, line)) {
-        if (command.empty() && line.rfind("    parallel ", 0) != 0) continue;
+        if (command.empty() && (line.rfind("    ", 0) != 0 || line.find(" parallel --sshlogin ") == std::string::npos))
+            continue;
         command += line;
         if (command.back() != '\\') break;
         command.pop_back();
