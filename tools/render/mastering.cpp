@@ -137,9 +137,16 @@ void Mastering::RenderFile(std::size_t index, FileReport& report, double gainDb,
     auto instance = Configured(rate);
     const GainApplied gain = ApplyGain(*instance, gainDb);
 
-    const bool trace = write && !report.plan.plot.empty();
-    LoudnessMeter inputMeter(static_cast<unsigned>(reader.channels()), static_cast<unsigned>(rate), trace);
-    auto outputMeter = std::make_unique<LoudnessMeter>(2, static_cast<unsigned>(rate), trace);
+    // The input is the same in every pass, so the first measures it; of the output, a pass
+    // that only measures needs the integrated loudness for the gain, and the pass that writes
+    // gives every figure. The true peak's oversampling is most of a meter's cost.
+    const bool plot = !report.plan.plot.empty();
+    std::optional<LoudnessMeter> inputMeter;
+    if (!report.inputMeasured)
+        inputMeter.emplace(static_cast<unsigned>(reader.channels()), static_cast<unsigned>(rate), plot);
+    auto outputMeter = std::make_unique<LoudnessMeter>(2, static_cast<unsigned>(rate), write && plot,
+                                                       write ? LoudnessMeter::Measures::Everything
+                                                             : LoudnessMeter::Measures::IntegratedOnly);
     RenderSettings settings{options_.block, options_.useDouble, options_.keepLatency,
                             std::pow(10.0, gain.rendererDb / 20.0)};
 
@@ -159,7 +166,8 @@ void Mastering::RenderFile(std::size_t index, FileReport& report, double gainDb,
             sink.quantizer = &*quantizer;
         }
     }
-    const RenderResult result = RenderAudio(*instance, reader, sink, settings, inputMeter, *outputMeter);
+    const RenderResult result =
+        RenderAudio(*instance, reader, sink, settings, inputMeter ? &*inputMeter : nullptr, *outputMeter);
     if (options_.strict && result.nonFiniteInput > 0)
         throw RenderError("the input holds " + std::to_string(result.nonFiniteInput) +
                           " non-finite samples (NaN or infinity); without --strict they are rendered as silence");
@@ -167,7 +175,11 @@ void Mastering::RenderFile(std::size_t index, FileReport& report, double gainDb,
     report.sampleRate = rate;
     report.frames = result.frames;
     report.latency = result.latency;
-    report.input = inputMeter.Figures();
+    if (inputMeter) {
+        report.input = inputMeter->Figures();
+        report.inputTrace = inputMeter->trace();
+        report.inputMeasured = true;
+    }
     report.output = outputMeter->Figures();
     report.gain = gain;
     report.clipped = result.clipped;
@@ -184,7 +196,6 @@ void Mastering::RenderFile(std::size_t index, FileReport& report, double gainDb,
             report.written = true;
         }
         report.parameters = ParameterTexts(*instance);
-        report.inputTrace = inputMeter.trace();
         report.outputTrace = outputMeter->trace();
         if (!report.plan.plot.empty()) WritePlot(report);
         // Only the first file's job writes this, and the main thread reads it after the jobs.

@@ -41,6 +41,7 @@ struct FileReport {
     int64_t frames = 0;
     int latency = 0;
     LoudnessFigures input{}, output{};
+    bool inputMeasured = false; // by the first pass through the file
     std::vector<LoudnessPoint> inputTrace, outputTrace;
     GainApplied gain;
     int64_t clipped = 0, nonFiniteInput = 0, nonFiniteOutput = 0;
