@@ -109,15 +109,19 @@ unit: deps-test
 	cmake --build $(BUILD_DIR) -j$(JOBS)
 	cd $(BUILD_DIR) && $(call WITH_DISPLAY,$(BUILD_DIR)) ctest --output-on-failure -j$(JOBS)
 
-# The build a package is made from: optimised, with Debian's hardening flags.
-release-configure: export DEB_BUILD_MAINT_OPTIONS = hardening=+all
-release-configure: deps-test
+# The build a package is made from: optimised, with Debian's hardening flags. Configured once
+# (several stages of make test build in it); ninja itself configures again when a CMake file
+# changes.
+$(RELEASE_DIR)/build.ninja: export DEB_BUILD_MAINT_OPTIONS = hardening=+all
+$(RELEASE_DIR)/build.ninja: Makefile | deps-test
 	CFLAGS="$$(dpkg-buildflags --get CFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
 	CXXFLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
 	LDFLAGS="$$(dpkg-buildflags --get LDFLAGS)" \
 	  $(CONFIGURE) -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release $(CHECKS) $(CMAKE_FLAGS)
 
-release: release-configure
+release-configure: $(RELEASE_DIR)/build.ninja
+
+release: deps-test release-configure
 	cmake --build $(RELEASE_DIR) -j$(JOBS)
 
 # The suite on the release build: the libraries it loads are those the package ships.
