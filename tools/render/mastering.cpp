@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <numeric>
 #include <optional>
 #include <system_error>
 #include <thread>
@@ -230,7 +231,8 @@ void Mastering::RunPass(std::vector<FileReport>& reports, const std::vector<doub
 {
     RunTasks(
         reports.size(), jobs_,
-        [&](std::size_t i) {
+        [&](std::size_t k) {
+            const std::size_t i = order_[k];
             FileReport& report = reports[i];
             if (!report.error.empty()) return;
             try {
@@ -256,14 +258,20 @@ RunReport Mastering::Run(const std::vector<FilePlan>& plans)
 
     int64_t frames = 0;
     double seconds = 0.0;
-    for (const FilePlan& plan : plans) {
+    std::vector<int64_t> lengths(plans.size(), 0);
+    for (std::size_t i = 0; i < plans.size(); ++i) {
         SF_INFO info{};
-        if (SNDFILE* file = sf_open(plan.input.c_str(), SFM_READ, &info)) {
+        if (SNDFILE* file = sf_open(plans[i].input.c_str(), SFM_READ, &info)) {
             sf_close(file);
+            lengths[i] = info.frames;
             frames += info.frames;
             if (info.samplerate > 0) seconds += static_cast<double>(info.frames) / info.samplerate;
         }
     }
+    order_.resize(plans.size());
+    std::iota(order_.begin(), order_.end(), std::size_t{0});
+    std::stable_sort(order_.begin(), order_.end(),
+                     [&](std::size_t a, std::size_t b) { return lengths[a] > lengths[b]; });
     const int passes = options_.targetLufs ? 2 : 1;
     ProgressBar progress(frames * passes, static_cast<int>(plans.size()), seconds);
     std::vector<double> gains(plans.size(), 0.0);

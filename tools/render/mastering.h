@@ -91,6 +91,9 @@ private:
     int outputIndex_ = -1;
     double outputLowest_ = 0.0, outputHighest_ = 0.0, outputBase_ = 0.0;
     unsigned jobs_ = 1;
+    // The files in the order the jobs take them: longest first, so that a long song is not
+    // left to run alone at the end of a pass.
+    std::vector<std::size_t> order_;
 };
 
 // The parameters of an instance as it shows them.
