@@ -1,11 +1,12 @@
-# `make demo`: builds, writes the demo programme (drums, bass and noise) to $(DEMO_DIR)/in.wav,
+# `make demo`: builds what it runs alone (the VST 2.4 library and its skin, the renderer, the
+# demo's writer), writes the demo programme (drums, bass and noise) to $(DEMO_DIR)/in.wav,
 # renders it with the default settings and with a factory preset, saves a picture of the
 # editor and prints the loudness reports.
 
 DEMO_DIR ?= $(BUILD_DIR)/demo
 DEMO_PRESET ?= Bright Punch
 
-demo: build
+demo: demo-build
 	@mkdir -p $(DEMO_DIR)
 	$(BUILD_DIR)/tolvanger-demo $(DEMO_DIR)/in.wav
 	@echo

@@ -17,11 +17,12 @@ WINE_READY := $(WINE_PREFIX)/.tolvanger-ready
 
 $(WINDOWS_DIR)/build.ninja: CMakeLists.txt cmake/mingw-w64-x86_64.cmake
 	cmake -S . -B $(WINDOWS_DIR) -G Ninja -DCMAKE_TOOLCHAIN_FILE=$(WINDOWS_TOOLCHAIN) \
-	  -DCMAKE_BUILD_TYPE=$(WINDOWS_BUILD_TYPE) -DTOLVANGER_SKIN_DIR=$(CURDIR)/$(BUILD_DIR)/tolvanger_gfx
+	  -DCMAKE_BUILD_TYPE=$(WINDOWS_BUILD_TYPE) -DTOLVANGER_SKIN_DIR=$(CURDIR)/$(RELEASE_DIR)/tolvanger_gfx
 
-# The skin pictures come from the Linux build's skin program, so both libraries carry the same.
-windows: deps $(BUILD_DIR)/build.ninja $(WINDOWS_DIR)/build.ninja
-	cmake --build $(BUILD_DIR) -j$(JOBS) --target tolvanger_skin_pictures
+# The skin pictures come from the Linux release build's skin program, so both libraries carry
+# the same; the Linux side of the tests is that build too, which make test has built already.
+windows: deps-test release-configure $(WINDOWS_DIR)/build.ninja
+	cmake --build $(RELEASE_DIR) -j$(JOBS) --target tolvanger_skin_pictures
 	cmake --build $(WINDOWS_DIR) -j$(JOBS) --target Tolvanger tolvanger_vst3 TolvangerClap
 
 windows-zip: windows
@@ -52,19 +53,17 @@ $(WINE_READY): mk/windows.mk
 	  wineserver -w' > $(WINDOWS_DIR)/wineprefix.log 2>&1 || { cat $(WINDOWS_DIR)/wineprefix.log; exit 1; }
 	touch $@
 
-# Runs when the cross compiler and Wine are there (make deps installs them).
-windows-test: deps
+# Runs when the cross compiler and Wine are there (make deps-test installs them).
+windows-test: deps-test
 	@missing=""; for tool in $(WINDOWS_TOOLS); do command -v $$tool >/dev/null 2>&1 || missing="$$missing $$tool"; done; \
 	if [ -n "$$missing" ]; then echo "windows-test: not run, missing:$$missing"; \
 	else $(MAKE) --no-print-directory windows-test-run; fi
 
 # The Linux library's results on the shared material first, for the Windows tests to compare;
 # then every test, and the editor's tests again on Windows XP.
-# The Linux build is taken as it is configured (in make test, by make unit), not reconfigured.
-windows-test-run: deps $(BUILD_DIR)/build.ninja windows $(WINE_READY)
-	cmake --build $(BUILD_DIR) -j$(JOBS)
+windows-test-run: windows release $(WINE_READY)
 	cmake --build $(WINDOWS_DIR) -j$(JOBS)
-	$(BUILD_DIR)/tests/tolvanger_cross_reference $(WINDOWS_DIR)/linux-reference
+	$(RELEASE_DIR)/tests/tolvanger_cross_reference $(WINDOWS_DIR)/linux-reference
 	cd $(WINDOWS_DIR) && $(WINE_ENV) $(call WITH_DISPLAY,$(WINDOWS_DIR)) sh -c 'wine tolvanger_windows_tests.exe && \
 	  wine tolvanger_windows_xp_tests.exe --gtest_filter="WindowsEditor.*"; status=$$?; wineserver -w; exit $$status'
 

@@ -145,6 +145,9 @@ AudioWriter::AudioWriter(const std::string& path, const std::string& shownName, 
     if (!file_) throw RenderError("cannot write " + shownName + ": " + sf_strerror(nullptr));
     // Overs become full scale in integer files instead of wrapping around.
     sf_command(file_, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    // A float file's PEAK chunk carries the time of writing, and the same command must give
+    // the same bytes; the peaks are in the report.
+    sf_command(file_, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
     if ((format & SF_FORMAT_SUBMASK) == SF_FORMAT_VORBIS) {
         double quality = 0.6;
         sf_command(file_, SFC_SET_VBR_ENCODING_QUALITY, &quality, sizeof quality);

@@ -28,10 +28,12 @@ void AddFrames(ebur128_state* state, const double* interleaved, std::size_t fram
 
 } // namespace
 
-LoudnessMeter::LoudnessMeter(unsigned channels, unsigned sampleRate, bool trace)
+LoudnessMeter::LoudnessMeter(unsigned channels, unsigned sampleRate, bool trace, Measures measures)
     : channels_(channels), tracing_(trace), hop_(std::max(1u, sampleRate / 10))
 {
-    int mode = EBUR128_MODE_I | EBUR128_MODE_LRA | EBUR128_MODE_SAMPLE_PEAK | EBUR128_MODE_TRUE_PEAK;
+    int mode = measures == Measures::IntegratedOnly
+                   ? EBUR128_MODE_I
+                   : EBUR128_MODE_I | EBUR128_MODE_LRA | EBUR128_MODE_SAMPLE_PEAK | EBUR128_MODE_TRUE_PEAK;
     if (trace) mode |= EBUR128_MODE_M | EBUR128_MODE_S;
     state_ = ebur128_init(channels, sampleRate, mode);
     if (!state_) throw RenderError("cannot measure loudness at " + std::to_string(sampleRate) + " Hz");

@@ -25,9 +25,13 @@ struct LoudnessPoint {
 
 class LoudnessMeter {
 public:
+    // What a meter measures: every figure, or the integrated loudness alone, which costs a
+    // small part of the true peak's oversampling.
+    enum class Measures { Everything, IntegratedOnly };
+
     // A mono signal counts as played on both loudspeakers (dual mono). With `trace`, the
     // meter also keeps a LoudnessPoint every 100 ms.
-    LoudnessMeter(unsigned channels, unsigned sampleRate, bool trace = false);
+    LoudnessMeter(unsigned channels, unsigned sampleRate, bool trace = false, Measures measures = Measures::Everything);
     ~LoudnessMeter();
     LoudnessMeter(const LoudnessMeter&) = delete;
     LoudnessMeter& operator=(const LoudnessMeter&) = delete;

@@ -9,7 +9,6 @@
 #include "tools/render/editor_snapshot.h"
 #include "tools/render/interrupt.h"
 #include "tools/render/loaded_plugin.h"
-#include "tools/render/loudness_plot.h"
 #include "tools/render/mastering.h"
 #include "tools/render/options.h"
 #include "tools/render/output_plan.h"
@@ -112,22 +111,18 @@ int Run(int argc, const char* const* argv)
     StopIfInterrupted();
 
     int status = 0;
-    for (FileReport& file : run.files) {
-        if (file.error.empty() && !file.plan.plot.empty()) {
-            try {
-                PendingOutput plot(file.plan.plot);
-                DrawLoudnessPlot(file, options.targetLufs, options.truePeakMax, plot.temporaryPath());
-                plot.Commit();
-            } catch (const RenderError& error) {
-                file.error = error.what();
-            }
-        }
+    for (const FileReport& file : run.files) {
         for (const std::string& note : file.notes)
             Note(options, note);
         if (!file.error.empty()) {
             // A single file fails the run as any error does; a batch goes on and tells at the end.
             if (!options.batch()) throw RenderError(file.error);
             std::fprintf(stderr, "tolvanger-render: %s: %s\n", file.plan.input.c_str(), file.error.c_str());
+            status = kFailed;
+        } else if (!file.plotError.empty()) {
+            // The master stands; only its picture is missing, which the exit status still tells.
+            std::fprintf(stderr, "tolvanger-render: %s: no plot: %s\n", file.plan.input.c_str(),
+                         file.plotError.c_str());
             status = kFailed;
         }
     }

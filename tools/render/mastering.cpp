@@ -7,13 +7,17 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <numeric>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 #include "tools/render/audio_file.h"
 #include "tools/render/dither.h"
 #include "tools/render/interrupt.h"
 #include "tools/render/job_pool.h"
+#include "tools/render/loudness_plot.h"
 #include "tools/render/parameter_setting.h"
 #include "tools/render/pending_output.h"
 #include "tools/render/preset_file.h"
@@ -137,9 +141,16 @@ void Mastering::RenderFile(std::size_t index, FileReport& report, double gainDb,
     auto instance = Configured(rate);
     const GainApplied gain = ApplyGain(*instance, gainDb);
 
-    const bool trace = write && !report.plan.plot.empty();
-    LoudnessMeter inputMeter(static_cast<unsigned>(reader.channels()), static_cast<unsigned>(rate), trace);
-    auto outputMeter = std::make_unique<LoudnessMeter>(2, static_cast<unsigned>(rate), trace);
+    // The input is the same in every pass, so the first measures it; of the output, a pass
+    // that only measures needs the integrated loudness for the gain, and the pass that writes
+    // gives every figure. The true peak's oversampling is most of a meter's cost.
+    const bool plot = !report.plan.plot.empty();
+    std::optional<LoudnessMeter> inputMeter;
+    if (!report.inputMeasured)
+        inputMeter.emplace(static_cast<unsigned>(reader.channels()), static_cast<unsigned>(rate), plot);
+    auto outputMeter = std::make_unique<LoudnessMeter>(2, static_cast<unsigned>(rate), write && plot,
+                                                       write ? LoudnessMeter::Measures::Everything
+                                                             : LoudnessMeter::Measures::IntegratedOnly);
     RenderSettings settings{options_.block, options_.useDouble, options_.keepLatency,
                             std::pow(10.0, gain.rendererDb / 20.0)};
 
@@ -159,7 +170,8 @@ void Mastering::RenderFile(std::size_t index, FileReport& report, double gainDb,
             sink.quantizer = &*quantizer;
         }
     }
-    const RenderResult result = RenderAudio(*instance, reader, sink, settings, inputMeter, *outputMeter);
+    const RenderResult result =
+        RenderAudio(*instance, reader, sink, settings, inputMeter ? &*inputMeter : nullptr, *outputMeter);
     if (options_.strict && result.nonFiniteInput > 0)
         throw RenderError("the input holds " + std::to_string(result.nonFiniteInput) +
                           " non-finite samples (NaN or infinity); without --strict they are rendered as silence");
@@ -167,7 +179,11 @@ void Mastering::RenderFile(std::size_t index, FileReport& report, double gainDb,
     report.sampleRate = rate;
     report.frames = result.frames;
     report.latency = result.latency;
-    report.input = inputMeter.Figures();
+    if (inputMeter) {
+        report.input = inputMeter->Figures();
+        report.inputTrace = inputMeter->trace();
+        report.inputMeasured = true;
+    }
     report.output = outputMeter->Figures();
     report.gain = gain;
     report.clipped = result.clipped;
@@ -184,12 +200,33 @@ void Mastering::RenderFile(std::size_t index, FileReport& report, double gainDb,
             report.written = true;
         }
         report.parameters = ParameterTexts(*instance);
-        report.inputTrace = inputMeter.trace();
         report.outputTrace = outputMeter->trace();
+        if (!report.plan.plot.empty()) WritePlot(report);
         // Only the first file's job writes this, and the main thread reads it after the jobs.
         if (index == 0) rendered_ = std::move(instance);
     }
     if (keptMeter) *keptMeter = std::move(outputMeter);
+}
+
+// Drawn by the job that rendered the file, so that a batch's pictures are drawn side by side
+// rather than one after another at the end. Its folder is made as --output-dir is; a picture
+// that cannot be written is noted on the file and does not fail the master.
+void Mastering::WritePlot(FileReport& report) const
+{
+    report.plotWritten = false;
+    report.plotError.clear();
+    try {
+        const std::filesystem::path folder = std::filesystem::path(report.plan.plot).parent_path();
+        std::error_code error;
+        if (!folder.empty()) std::filesystem::create_directories(folder, error);
+        if (error) throw RenderError("cannot make the folder " + folder.string() + ": " + error.message());
+        PendingOutput plot(report.plan.plot);
+        DrawLoudnessPlot(report, options_.targetLufs, options_.truePeakMax, plot.temporaryPath());
+        plot.Commit();
+        report.plotWritten = true;
+    } catch (const RenderError& error) {
+        report.plotError = error.what();
+    }
 }
 
 void Mastering::RunPass(std::vector<FileReport>& reports, const std::vector<double>& gains, bool write,
@@ -197,7 +234,8 @@ void Mastering::RunPass(std::vector<FileReport>& reports, const std::vector<doub
 {
     RunTasks(
         reports.size(), jobs_,
-        [&](std::size_t i) {
+        [&](std::size_t k) {
+            const std::size_t i = order_[k];
             FileReport& report = reports[i];
             if (!report.error.empty()) return;
             try {
@@ -223,14 +261,20 @@ RunReport Mastering::Run(const std::vector<FilePlan>& plans)
 
     int64_t frames = 0;
     double seconds = 0.0;
-    for (const FilePlan& plan : plans) {
+    std::vector<int64_t> lengths(plans.size(), 0);
+    for (std::size_t i = 0; i < plans.size(); ++i) {
         SF_INFO info{};
-        if (SNDFILE* file = sf_open(plan.input.c_str(), SFM_READ, &info)) {
+        if (SNDFILE* file = sf_open(plans[i].input.c_str(), SFM_READ, &info)) {
             sf_close(file);
+            lengths[i] = info.frames;
             frames += info.frames;
             if (info.samplerate > 0) seconds += static_cast<double>(info.frames) / info.samplerate;
         }
     }
+    order_.resize(plans.size());
+    std::iota(order_.begin(), order_.end(), std::size_t{0});
+    std::stable_sort(order_.begin(), order_.end(),
+                     [&](std::size_t a, std::size_t b) { return lengths[a] > lengths[b]; });
     const int passes = options_.targetLufs ? 2 : 1;
     ProgressBar progress(frames * passes, static_cast<int>(plans.size()), seconds);
     std::vector<double> gains(plans.size(), 0.0);

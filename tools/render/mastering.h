@@ -34,12 +34,16 @@ struct GainApplied {
 struct FileReport {
     FilePlan plan;
     std::string error; // why the file failed; empty when it was rendered
+    // Why its --plot picture was not written; the master is written all the same.
+    std::string plotError;
+    bool plotWritten = false;
     bool overCeiling = false;
     bool written = false;
     int sampleRate = 0;
     int64_t frames = 0;
     int latency = 0;
     LoudnessFigures input{}, output{};
+    bool inputMeasured = false; // by the first pass through the file
     std::vector<LoudnessPoint> inputTrace, outputTrace;
     GainApplied gain;
     int64_t clipped = 0, nonFiniteInput = 0, nonFiniteOutput = 0;
@@ -77,6 +81,7 @@ private:
     GainApplied ApplyGain(hostkit::PluginInstance& instance, double db) const;
     void RenderFile(std::size_t index, FileReport& report, double gainDb, bool write,
                     std::unique_ptr<LoudnessMeter>* keptMeter, ProgressBar& progress);
+    void WritePlot(FileReport& report) const;
     void RunPass(std::vector<FileReport>& reports, const std::vector<double>& gains, bool write,
                  std::vector<std::unique_ptr<LoudnessMeter>>* meters, ProgressBar& progress);
 
@@ -90,6 +95,9 @@ private:
     int outputIndex_ = -1;
     double outputLowest_ = 0.0, outputHighest_ = 0.0, outputBase_ = 0.0;
     unsigned jobs_ = 1;
+    // The files in the order the jobs take them: longest first, so that a long song is not
+    // left to run alone at the end of a pass.
+    std::vector<std::size_t> order_;
 };
 
 // The parameters of an instance as it shows them.

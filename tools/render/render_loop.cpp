@@ -39,7 +39,7 @@ template <typename Sample> int64_t Silence(Sample* samples, std::size_t count)
 
 template <typename Sample>
 RenderResult Render(hostkit::PluginInstance& plugin, AudioReader& reader, const RenderSink& sink,
-                    const RenderSettings& settings, LoudnessMeter& inputMeter, LoudnessMeter& outputMeter)
+                    const RenderSettings& settings, LoudnessMeter* inputMeter, LoudnessMeter& outputMeter)
 {
     const int64_t total = reader.frames();
     const int channels = reader.channels();
@@ -63,7 +63,7 @@ RenderResult Render(hostkit::PluginInstance& plugin, AudioReader& reader, const 
         if (fromFile) {
             reader.Read(fileIn.data(), static_cast<int64_t>(fromFile));
             result.nonFiniteInput += Silence(fileIn.data(), fromFile * static_cast<std::size_t>(channels));
-            inputMeter.Add(fileIn.data(), fromFile);
+            if (inputMeter) inputMeter->Add(fileIn.data(), fromFile);
         }
         for (std::size_t i = 0; i < fromFile; ++i) {
             left[i] = fileIn[i * static_cast<std::size_t>(channels)];
@@ -119,7 +119,7 @@ RenderResult Render(hostkit::PluginInstance& plugin, AudioReader& reader, const 
 } // namespace
 
 RenderResult RenderAudio(hostkit::PluginInstance& plugin, AudioReader& reader, const RenderSink& sink,
-                         const RenderSettings& settings, LoudnessMeter& inputMeter, LoudnessMeter& outputMeter)
+                         const RenderSettings& settings, LoudnessMeter* inputMeter, LoudnessMeter& outputMeter)
 {
     if (settings.useDouble) return Render<double>(plugin, reader, sink, settings, inputMeter, outputMeter);
     return Render<float>(plugin, reader, sink, settings, inputMeter, outputMeter);

@@ -41,8 +41,8 @@ struct RenderSink {
 // no longer than the file; unless the latency is kept, the stream goes on with silence for
 // as many frames as the plug-in reports after its first block, and the output drops that
 // many from its start. Either way the output has the input's length. The output meter
-// measures the signal before it is made integer.
+// measures the signal before it is made integer; the input is measured when a meter is given.
 RenderResult RenderAudio(hostkit::PluginInstance& plugin, AudioReader& reader, const RenderSink& sink,
-                         const RenderSettings& settings, LoudnessMeter& inputMeter, LoudnessMeter& outputMeter);
+                         const RenderSettings& settings, LoudnessMeter* inputMeter, LoudnessMeter& outputMeter);
 
 } // namespace render

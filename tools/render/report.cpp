@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 namespace render {
 namespace {
@@ -107,12 +108,14 @@ std::string FormatBatchTable(const RunReport& run)
         } else {
             char gain[32];
             std::snprintf(gain, sizeof gain, "%+.2f", file.gain.db);
+            std::string result = file.overCeiling
+                                     ? (file.written ? "over the ceiling" : "over the ceiling, not written")
+                                     : file.plan.output;
+            if (!file.plotError.empty()) result += "; no plot: " + file.plotError;
             std::snprintf(line, sizeof line, "%-*s  %8s  %8s  %8s  %8s  %7lld  %s\n", static_cast<int>(width),
                           file.plan.input.c_str(), Number(file.input.integrated).c_str(),
                           Number(file.output.integrated).c_str(), Number(file.output.truePeak).c_str(), gain,
-                          static_cast<long long>(file.clipped),
-                          file.overCeiling ? (file.written ? "over the ceiling" : "over the ceiling, not written")
-                                           : file.plan.output.c_str());
+                          static_cast<long long>(file.clipped), result.c_str());
         }
         table += line;
     }

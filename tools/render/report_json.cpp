@@ -75,7 +75,8 @@ std::string File(const RenderOptions& options, const FileReport& file)
     };
     field("input", Quoted(file.plan.input));
     field("output", file.written ? Quoted(file.plan.output) : "null");
-    field("plot", file.plan.plot.empty() || failed ? "null" : Quoted(file.plan.plot));
+    field("plot", file.plotWritten ? Quoted(file.plan.plot) : "null");
+    field("plot_error", file.plotError.empty() ? "null" : Quoted(file.plotError));
     field("status", Quoted(status));
     field("error", failed ? Quoted(file.error) : "null");
     field("sample_rate", std::to_string(file.sampleRate));
