@@ -1,6 +1,6 @@
 #pragma once
 // What the runtime and the effect need from the plug-in format that hosts them. Each
-// format's adapter implements it once per instance (host/ for VST 2.4, lv2/, vst3/, clap/);
+// format's adapter implements it once per instance (vst2/, lv2/, vst3/, clap/);
 // the core never learns which format it runs in. No call throws, and none waits.
 
 #include <cstdint>

@@ -69,6 +69,17 @@ protected:
     // Moves the pointer to editor coordinates (the editor fills our window from its corner).
     void PointerTo(int x, int y) { testing_support::MovePointer(display, parent, x, y); }
 
+    // A left click at editor coordinates, with time for the editor to see each step.
+    void ClickAt(int x, int y)
+    {
+        PointerTo(x, y);
+        IdleFor(100);
+        XTestFakeButtonEvent(display, 1, True, 0);
+        IdleFor(60);
+        XTestFakeButtonEvent(display, 1, False, 0);
+        IdleFor(100);
+    }
+
     // The edit calls the editor made, in order, as opcode letters: B begin, A automate, E end.
     std::string EditCalls(int32_t index, std::vector<float>* automated = nullptr) const
     {
@@ -115,12 +126,7 @@ TEST_F(EditorDrag, DraggingTheLoGainKnobChangesTheParameter)
     EXPECT_EQ(automated.back(), instance->GetParameter(kLoGainIndex));
 
     // A press away from every control changes nothing more.
-    PointerTo(300, 530);
-    IdleFor(60);
-    XTestFakeButtonEvent(display, 1, True, 0);
-    IdleFor(60);
-    XTestFakeButtonEvent(display, 1, False, 0);
-    IdleFor(60);
+    ClickAt(300, 530);
     EXPECT_EQ(instance->ParameterDisplay(kLoGainIndex), "6.10");
     EXPECT_EQ(EditCalls(kLoGainIndex), calls);
 }
@@ -142,12 +148,7 @@ TEST_F(EditorDrag, ASwitchClickIsOneWholeGestureAndHostChangesAreNotEchoed)
 
     const ControlPlace& punch = kControls[25];
     ASSERT_EQ(punch.slider, SliderOf(Param::Punch));
-    PointerTo(static_cast<int>(punch.x + punch.width / 2), static_cast<int>(punch.y + punch.height / 2));
-    IdleFor(100);
-    XTestFakeButtonEvent(display, 1, True, 0);
-    IdleFor(100);
-    XTestFakeButtonEvent(display, 1, False, 0);
-    IdleFor(100);
+    ClickAt(static_cast<int>(punch.x + punch.width / 2), static_cast<int>(punch.y + punch.height / 2));
     std::vector<float> automated;
     EXPECT_EQ(EditCalls(kPunchIndex, &automated), "BAE");
     EXPECT_EQ(automated, std::vector<float>{1.0f});
@@ -281,12 +282,7 @@ TEST_F(EditorDrag, AValueTypedIntoTheFieldIsTakenOnEnterOnly)
     IdleFor(150);
     auto type = [this](const char* text, KeySym last) {
         // LO Gain's value text, right of its track.
-        PointerTo(430, 286);
-        IdleFor(100);
-        XTestFakeButtonEvent(display, 1, True, 0);
-        IdleFor(40);
-        XTestFakeButtonEvent(display, 1, False, 0);
-        IdleFor(100);
+        ClickAt(430, 286);
         for (const char* c = text; *c; ++c) {
             const KeySym keysym = *c == '-' ? XK_minus : *c == '.' ? XK_period : static_cast<KeySym>(*c);
             const unsigned code = XKeysymToKeycode(display, keysym);
@@ -360,12 +356,7 @@ TEST_F(EditorDrag, ThePresetStripLoadsSavesAndComparesThroughTheWindow)
     EXPECT_EQ(instance->TextOpcode(effGetProgramName), first.name);
 
     // Save as: the field in the strip, a name typed, Enter.
-    PointerTo(560, 15);
-    IdleFor(100);
-    XTestFakeButtonEvent(display, 1, True, 0);
-    IdleFor(40);
-    XTestFakeButtonEvent(display, 1, False, 0);
-    IdleFor(100);
+    ClickAt(560, 15);
     for (const KeySym key : {XK_BackSpace, XK_z, XK_q, XK_Return}) {
         const unsigned code = XKeysymToKeycode(display, key);
         XTestFakeKeyEvent(display, code, True, 0);
@@ -380,21 +371,13 @@ TEST_F(EditorDrag, ThePresetStripLoadsSavesAndComparesThroughTheWindow)
 
     // A/B: B starts as A; a change on B; back to A and its setting; Copy A to B on B.
     const float loGain = instance->GetParameter(kLoGainIndex);
-    auto clickAt = [this](int x) {
-        PointerTo(x, 15);
-        IdleFor(60);
-        XTestFakeButtonEvent(display, 1, True, 0);
-        IdleFor(40);
-        XTestFakeButtonEvent(display, 1, False, 0);
-        IdleFor(80);
-    };
-    clickAt(635); // B
+    ClickAt(635, 15); // B
     instance->SetParameter(kLoGainIndex, 0.9f);
-    clickAt(615); // A
+    ClickAt(615, 15); // A
     EXPECT_EQ(instance->GetParameter(kLoGainIndex), loGain);
-    clickAt(635);
+    ClickAt(635, 15);
     EXPECT_EQ(instance->GetParameter(kLoGainIndex), 0.9f);
-    clickAt(694); // Copy A to B, while on B: heard at once
+    ClickAt(694, 15); // Copy A to B, while on B: heard at once
     EXPECT_EQ(instance->GetParameter(kLoGainIndex), loGain);
 }
 

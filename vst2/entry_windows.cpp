@@ -1,4 +1,4 @@
-// The library's exported entry points; host/exports.def names them (and gives "main" as a
+// The library's exported entry points; vst2/exports.def names them (and gives "main" as a
 // second name of VSTPluginMain), and nothing else leaves the DLL.
 
 #include "vst2/instance.h"

@@ -49,7 +49,7 @@ public:
     // in `opt`.
     intptr_t vendorSpecific(int32_t index, intptr_t value, void* ptr, float opt) override;
 
-    // The host interface (host/vest_host.cpp).
+    // The host interface (vst2/vest_host.cpp).
     double SampleRate() override;
     double BlockSize() override;
     int32_t InputCount() override;

@@ -1,4 +1,5 @@
 #include "tools/demo/programme.h"
+#include "tools/demo/noise.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,22 +13,6 @@ constexpr double kTempo = 120.0;
 constexpr double kBeat = 60.0 / kTempo;
 constexpr double kSixteenth = kBeat / 4.0;
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
-
-// A small generator with a fixed sequence, unlike the library's distributions.
-class Noise {
-public:
-    explicit Noise(uint32_t seed) : state_(seed) {}
-    double Next()
-    {
-        state_ ^= state_ << 13;
-        state_ ^= state_ >> 17;
-        state_ ^= state_ << 5;
-        return static_cast<double>(state_) / 2147483648.0 - 1.0;
-    }
-
-private:
-    uint32_t state_;
-};
 
 // One-pole low-pass; the high-pass is what it leaves out.
 struct OnePole {

@@ -1,4 +1,5 @@
 #include "tools/preset_figures/programmes.h"
+#include "tools/demo/noise.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,22 +9,9 @@
 namespace programmes {
 namespace {
 
+using demo::Noise;
+
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
-
-class Noise {
-public:
-    explicit Noise(uint32_t seed) : state_(seed) {}
-    double Next()
-    {
-        state_ ^= state_ << 13;
-        state_ ^= state_ >> 17;
-        state_ ^= state_ << 5;
-        return static_cast<double>(state_) / 2147483648.0 - 1.0;
-    }
-
-private:
-    uint32_t state_;
-};
 
 // A band-pass resonator of unit peak gain.
 struct Resonator {
