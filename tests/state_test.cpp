@@ -114,11 +114,12 @@ TEST(State, ForeignOrDamagedChunksChangeNothing)
     CountingInstance p;
     std::vector<float> foreign(65, 3.0f);
     foreign[0] = -999.0f;
-    EXPECT_EQ(p.Dispatch(effSetChunk, 0, 260, foreign.data()), 260);
+    // Left, and answered as left: 0, not the byte count of a chunk that was taken.
+    EXPECT_EQ(p.Dispatch(effSetChunk, 0, 260, foreign.data()), 0);
     foreign[0] = std::nanf("");
-    EXPECT_EQ(p.Dispatch(effSetChunk, 0, 260, foreign.data()), 260);
+    EXPECT_EQ(p.Dispatch(effSetChunk, 0, 260, foreign.data()), 0);
     const unsigned char tiny[3] = {0, 0, 0x7A};
-    EXPECT_EQ(p.Dispatch(effSetChunk, 0, 3, const_cast<unsigned char*>(tiny)), 3);
+    EXPECT_EQ(p.Dispatch(effSetChunk, 0, 3, const_cast<unsigned char*>(tiny)), 0);
     EXPECT_EQ(p.Dispatch(effSetChunk, 0, 100, nullptr), 0);
     EXPECT_EQ(p.Dispatch(effSetChunk, 0, -8, foreign.data()), 0);
     EXPECT_EQ(p.Dispatch(effSetChunk, 0, 0, foreign.data()), 0);

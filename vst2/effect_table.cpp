@@ -176,14 +176,13 @@ int32_t GetChunk(CVeST* host, void** data, bool)
     return size;
 }
 
-// Answers the byte count for every chunk, taken or not, as VST 2.4 hosts expect; 0 when
-// there are no bytes at all.
+// Answers the byte count of a chunk it took, and 0 for one it left (no bytes, a foreign or
+// damaged chunk), which changed nothing.
 int32_t SetChunk(CVeST* host, void* data, int32_t byteSize, bool)
 {
     Plugin* p = Instance(host);
     if (!p || !data || byteSize < 0) return 0;
-    p->SetState(data, byteSize);
-    return byteSize;
+    return p->SetState(data, byteSize) ? byteSize : 0;
 }
 
 } // namespace
